@@ -1,0 +1,1 @@
+// A library with no sources yet still needs one translation unit.

@@ -1,0 +1,68 @@
+#include "runtime/clock.h"
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <thread>
+
+namespace corvane::runtime {
+namespace {
+
+class SystemClock : public Clock {
+ public:
+  LocalTime Now() override {
+    std::time_t t = std::time(nullptr);
+    std::tm tm{};
+#ifdef _WIN32
+    localtime_s(&tm, &t);
+#else
+    localtime_r(&t, &tm);
+#endif
+    LocalTime out;
+    out.year = tm.tm_year + 1900;
+    out.month = tm.tm_mon + 1;
+    out.day = tm.tm_mday;
+    out.hour = tm.tm_hour;
+    out.minute = tm.tm_min;
+    out.second = tm.tm_sec;
+    out.weekday = tm.tm_wday;
+    return out;
+  }
+  std::int64_t MonotonicMs() override {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+  }
+  void SleepMs(int ms) override {
+    if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+  }
+};
+
+Clock* g_clock = nullptr;
+
+}  // namespace
+
+Clock& RealClock() {
+  static SystemClock clock;
+  return clock;
+}
+
+Clock& Clk() { return g_clock ? *g_clock : RealClock(); }
+void SetClock(Clock* clock) { g_clock = clock; }
+
+std::string FormatDate(const LocalTime& t) {
+  // The C locale's abbreviations, whatever the user's locale says.
+  static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  int m = t.month >= 1 && t.month <= 12 ? t.month - 1 : 0;
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%02d %s %04d", t.day, kMonths[m], t.year);
+  return buf;
+}
+
+std::string FormatTime(const LocalTime& t) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", t.hour, t.minute, t.second);
+  return buf;
+}
+
+}  // namespace corvane::runtime

@@ -1,0 +1,124 @@
+// The file system with Windows path semantics.  Paths may use `\` or `/`;
+// when a path does not exist as written it is resolved component by component
+// with letter case ignored (the first match in listing order wins).  Paths
+// that start with "incbin::" name embedded resources and can be read like files.
+//
+// FileSystem is abstract so tests can inject failures (a write error, a full
+// disk); Fs() is the one the program uses, RealFileSystem by default.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace corvane::runtime {
+
+enum FileKind { kNone = 0, kFile = 1, kFolder = 2 };
+
+// A file being written.  Write answers false once any write failed; Close
+// answers true only when every byte reached the file.
+class WriteStream {
+ public:
+  virtual ~WriteStream() = default;
+  virtual bool Write(const void* data, std::size_t size) = 0;
+  virtual bool Close() = 0;
+};
+
+// A file being read in pieces.  Read answers the count read, 0 at the end, -1 on error.
+class ReadStream {
+ public:
+  virtual ~ReadStream() = default;
+  virtual long long Read(void* data, std::size_t size) = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // The path the operating system should see: separators turned to '/', and
+  // each component that does not exist as written matched with case ignored.
+  virtual std::string Resolve(const std::string& path) = 0;
+
+  // Whole-file read (also "incbin::" resources); nullopt when unreadable.
+  virtual std::optional<std::string> ReadFile(const std::string& path) = 0;
+  // Creates or truncates and writes; false on any failure.
+  virtual bool WriteFile(const std::string& path, const std::string& bytes) = 0;
+  virtual bool AppendFile(const std::string& path, const std::string& bytes) = 0;
+  // Null on failure.
+  virtual std::unique_ptr<WriteStream> OpenWrite(const std::string& path) = 0;
+  virtual std::unique_ptr<ReadStream> OpenRead(const std::string& path) = 0;
+
+  // Names in the order the system returns them, without "." and ".."; nullopt
+  // when the folder cannot be listed.
+  virtual std::optional<std::vector<std::string>> ListFolder(const std::string& path) = 0;
+  virtual FileKind Kind(const std::string& path) = 0;
+  // True for a symbolic link (never followed).
+  virtual bool IsLink(const std::string& path) = 0;
+  // One level; true when the folder exists afterwards.
+  virtual bool CreateFolder(const std::string& path) = 0;
+  virtual bool CreateFolderWithParents(const std::string& path) = 0;
+  // Copies src over dst; 1 on success, 0 on failure.
+  virtual int CopyFile(const std::string& src, const std::string& dst) = 0;
+  virtual bool DeleteFile(const std::string& path) = 0;
+  // Deletes the folder and everything in it without following links; true
+  // when the path is gone afterwards.
+  virtual bool DeleteFolder(const std::string& path) = 0;
+  // Replaces to with from atomically when both are on one file system.
+  virtual bool Rename(const std::string& from, const std::string& to) = 0;
+  // Size in bytes, -1 when missing.
+  virtual long long FileSize(const std::string& path) = 0;
+  virtual std::string CurrentFolder() = 0;
+  virtual bool ChangeFolder(const std::string& path) = 0;
+  virtual bool SetExecutable(const std::string& path) = 0;
+  // Absolute, normalised form ("." and ".." folded, no trailing separator), '/' separators.
+  virtual std::string Absolute(const std::string& path) = 0;
+};
+
+// The real file system of this machine.
+std::unique_ptr<FileSystem> MakeRealFileSystem();
+
+// Forwards every call to another file system; tests override what they need.
+class FileSystemWrapper : public FileSystem {
+ public:
+  explicit FileSystemWrapper(FileSystem& target) : t_(target) {}
+  std::string Resolve(const std::string& p) override { return t_.Resolve(p); }
+  std::optional<std::string> ReadFile(const std::string& p) override { return t_.ReadFile(p); }
+  bool WriteFile(const std::string& p, const std::string& b) override { return t_.WriteFile(p, b); }
+  bool AppendFile(const std::string& p, const std::string& b) override { return t_.AppendFile(p, b); }
+  std::unique_ptr<WriteStream> OpenWrite(const std::string& p) override { return t_.OpenWrite(p); }
+  std::unique_ptr<ReadStream> OpenRead(const std::string& p) override { return t_.OpenRead(p); }
+  std::optional<std::vector<std::string>> ListFolder(const std::string& p) override { return t_.ListFolder(p); }
+  FileKind Kind(const std::string& p) override { return t_.Kind(p); }
+  bool IsLink(const std::string& p) override { return t_.IsLink(p); }
+  bool CreateFolder(const std::string& p) override { return t_.CreateFolder(p); }
+  bool CreateFolderWithParents(const std::string& p) override { return t_.CreateFolderWithParents(p); }
+  int CopyFile(const std::string& s, const std::string& d) override { return t_.CopyFile(s, d); }
+  bool DeleteFile(const std::string& p) override { return t_.DeleteFile(p); }
+  bool DeleteFolder(const std::string& p) override { return t_.DeleteFolder(p); }
+  bool Rename(const std::string& f, const std::string& t) override { return t_.Rename(f, t); }
+  long long FileSize(const std::string& p) override { return t_.FileSize(p); }
+  std::string CurrentFolder() override { return t_.CurrentFolder(); }
+  bool ChangeFolder(const std::string& p) override { return t_.ChangeFolder(p); }
+  bool SetExecutable(const std::string& p) override { return t_.SetExecutable(p); }
+  std::string Absolute(const std::string& p) override { return t_.Absolute(p); }
+
+ protected:
+  FileSystem& t_;
+};
+
+// The file system the program uses.
+FileSystem& Fs();
+// Replaces it (tests); null restores the real one.  The caller keeps ownership.
+void SetFs(FileSystem* fs);
+
+// Writes bytes to a temporary file beside path and renames it over path, so
+// the previous file survives any failure.  False on failure (path untouched).
+bool WriteFileAtomic(const std::string& path, const std::string& bytes);
+
+// Embedded resources: the bytes of "incbin::" + name, or null.
+const std::string* EmbeddedResource(const std::string& name);
+inline constexpr const char* kIncbinPrefix = "incbin::";
+
+}  // namespace corvane::runtime

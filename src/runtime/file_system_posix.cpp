@@ -1,0 +1,364 @@
+// The file system of a POSIX machine, with Windows path semantics on top:
+// `\` is a separator and names are matched with case ignored when a path does
+// not exist as written.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "runtime/file_system.h"
+#include "runtime/text.h"
+
+namespace corvane::runtime {
+namespace {
+
+bool Exists(const std::string& p) {
+  struct stat st;
+  return ::lstat(p.c_str(), &st) == 0;
+}
+
+std::string Slashes(const std::string& path) {
+  std::string p = path;
+  for (char& c : p)
+    if (c == '\\') c = '/';
+  return p;
+}
+
+class PosixWriteStream : public WriteStream {
+ public:
+  explicit PosixWriteStream(int fd) : fd_(fd) { buffer_.reserve(kBuffer); }
+  ~PosixWriteStream() override {
+    if (fd_ >= 0) Close();
+  }
+  bool Write(const void* data, std::size_t size) override {
+    if (!ok_ || fd_ < 0) return false;
+    const char* p = static_cast<const char*>(data);
+    if (buffer_.size() + size < kBuffer) {
+      buffer_.append(p, size);
+      return true;
+    }
+    if (!Flush()) return false;
+    if (size >= kBuffer) return ok_ = WriteAll(p, size);
+    buffer_.append(p, size);
+    return true;
+  }
+  bool Close() override {
+    if (fd_ < 0) return ok_;
+    Flush();
+    if (::close(fd_) != 0) ok_ = false;
+    fd_ = -1;
+    return ok_;
+  }
+
+ private:
+  static constexpr std::size_t kBuffer = 1 << 16;
+  bool Flush() {
+    if (buffer_.empty()) return ok_;
+    ok_ = ok_ && WriteAll(buffer_.data(), buffer_.size());
+    buffer_.clear();
+    return ok_;
+  }
+  bool WriteAll(const char* p, std::size_t n) {
+    while (n > 0) {
+      ssize_t w = ::write(fd_, p, n);
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) return false;
+      p += w;
+      n -= static_cast<std::size_t>(w);
+    }
+    return true;
+  }
+  int fd_;
+  bool ok_ = true;
+  std::string buffer_;
+};
+
+class PosixReadStream : public ReadStream {
+ public:
+  explicit PosixReadStream(int fd) : fd_(fd) {}
+  ~PosixReadStream() override { ::close(fd_); }
+  long long Read(void* data, std::size_t size) override {
+    while (true) {
+      ssize_t r = ::read(fd_, data, size);
+      if (r < 0 && errno == EINTR) continue;
+      return r;
+    }
+  }
+
+ private:
+  int fd_;
+};
+
+class MemoryReadStream : public ReadStream {
+ public:
+  explicit MemoryReadStream(const std::string* bytes) : bytes_(bytes) {}
+  long long Read(void* data, std::size_t size) override {
+    std::size_t n = std::min(size, bytes_->size() - pos_);
+    std::memcpy(data, bytes_->data() + pos_, n);
+    pos_ += n;
+    return static_cast<long long>(n);
+  }
+
+ private:
+  const std::string* bytes_;
+  std::size_t pos_ = 0;
+};
+
+bool IsIncbin(const std::string& path) { return path.rfind(kIncbinPrefix, 0) == 0; }
+
+class PosixFileSystem : public FileSystem {
+ public:
+  std::string Resolve(const std::string& path) override {
+    if (IsIncbin(path)) return path;
+    std::string p = Slashes(path);
+    if (p.empty() || Exists(p)) return p;
+    // Walk the components; each missing one is looked up with case ignored.
+    std::string out = p[0] == '/' ? "/" : "";
+    std::size_t pos = 0;
+    bool searching = true;
+    while (pos <= p.size()) {
+      std::size_t next = p.find('/', pos);
+      if (next == std::string::npos) next = p.size();
+      std::string part = p.substr(pos, next - pos);
+      pos = next + 1;
+      if (part.empty()) continue;
+      std::string joined = out.empty() ? part : (out.back() == '/' ? out + part : out + "/" + part);
+      if (searching && !Exists(joined) && part != "." && part != "..") {
+        std::string folder = out.empty() ? "." : out;
+        std::string match;
+        if (DIR* d = ::opendir(folder.c_str())) {
+          while (dirent* e = ::readdir(d)) {
+            if (EqualsIgnoreCase(e->d_name, part)) {
+              match = e->d_name;
+              break;
+            }
+          }
+          ::closedir(d);
+        }
+        if (match.empty()) {
+          searching = false;  // the rest does not exist; keep it as written
+        } else {
+          joined = out.empty() ? match : (out.back() == '/' ? out + match : out + "/" + match);
+        }
+      }
+      out = joined;
+    }
+    if (p.size() > 1 && p.back() == '/' && !out.empty() && out.back() != '/') out += '/';
+    return out;
+  }
+
+  std::optional<std::string> ReadFile(const std::string& path) override {
+    if (IsIncbin(path)) {
+      const std::string* r = EmbeddedResource(path.substr(std::strlen(kIncbinPrefix)));
+      if (!r) return std::nullopt;
+      return *r;
+    }
+    std::string p = Resolve(path);
+    int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+      ::close(fd);
+      return std::nullopt;
+    }
+    std::string bytes;
+    char buf[65536];
+    while (true) {
+      ssize_t r = ::read(fd, buf, sizeof buf);
+      if (r < 0 && errno == EINTR) continue;
+      if (r < 0) {
+        ::close(fd);
+        return std::nullopt;
+      }
+      if (r == 0) break;
+      bytes.append(buf, static_cast<std::size_t>(r));
+    }
+    ::close(fd);
+    return bytes;
+  }
+
+  bool WriteFile(const std::string& path, const std::string& bytes) override {
+    auto out = OpenWrite(path);
+    if (!out) return false;
+    bool ok = out->Write(bytes.data(), bytes.size());
+    return out->Close() && ok;
+  }
+
+  bool AppendFile(const std::string& path, const std::string& bytes) override {
+    int fd = ::open(Resolve(path).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    PosixWriteStream s(fd);
+    bool ok = s.Write(bytes.data(), bytes.size());
+    return s.Close() && ok;
+  }
+
+  std::unique_ptr<WriteStream> OpenWrite(const std::string& path) override {
+    if (IsIncbin(path)) return nullptr;
+    int fd = ::open(Resolve(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return nullptr;
+    return std::make_unique<PosixWriteStream>(fd);
+  }
+
+  std::unique_ptr<ReadStream> OpenRead(const std::string& path) override {
+    if (IsIncbin(path)) {
+      const std::string* r = EmbeddedResource(path.substr(std::strlen(kIncbinPrefix)));
+      if (!r) return nullptr;
+      return std::make_unique<MemoryReadStream>(r);
+    }
+    int fd = ::open(Resolve(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    return std::make_unique<PosixReadStream>(fd);
+  }
+
+  std::optional<std::vector<std::string>> ListFolder(const std::string& path) override {
+    std::string p = path.empty() ? "." : Resolve(path);
+    DIR* d = ::opendir(p.c_str());
+    if (!d) return std::nullopt;
+    std::vector<std::string> names;
+    while (dirent* e = ::readdir(d)) {
+      if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
+      names.emplace_back(e->d_name);
+    }
+    ::closedir(d);
+    return names;
+  }
+
+  FileKind Kind(const std::string& path) override {
+    if (IsIncbin(path)) return EmbeddedResource(path.substr(std::strlen(kIncbinPrefix))) ? kFile : kNone;
+    if (path.empty()) return kNone;
+    struct stat st;
+    if (::stat(Resolve(path).c_str(), &st) != 0) return kNone;
+    if (S_ISDIR(st.st_mode)) return kFolder;
+    return kFile;
+  }
+
+  bool IsLink(const std::string& path) override {
+    struct stat st;
+    return ::lstat(Resolve(path).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+  }
+
+  bool CreateFolder(const std::string& path) override {
+    std::string p = Resolve(path);
+    if (::mkdir(p.c_str(), 0755) == 0) return true;
+    return Kind(p) == kFolder;
+  }
+
+  bool CreateFolderWithParents(const std::string& path) override {
+    std::string p = Slashes(path);
+    std::size_t pos = 0;
+    while ((pos = p.find('/', pos + 1)) != std::string::npos) {
+      std::string prefix = p.substr(0, pos);
+      if (!prefix.empty() && Kind(prefix) != kFolder) CreateFolder(prefix);
+    }
+    return CreateFolder(p);
+  }
+
+  int CopyFile(const std::string& src, const std::string& dst) override {
+    auto in = OpenRead(src);
+    if (!in) return 0;
+    std::string to = Resolve(dst);
+    if (IsLink(to)) ::unlink(to.c_str());  // replace a link, never write through it
+    auto out = OpenWrite(to);
+    if (!out) return 0;
+    char buf[65536];
+    while (true) {
+      long long r = in->Read(buf, sizeof buf);
+      if (r < 0) return 0;
+      if (r == 0) break;
+      if (!out->Write(buf, static_cast<std::size_t>(r))) return 0;
+    }
+    return out->Close() ? 1 : 0;
+  }
+
+  bool DeleteFile(const std::string& path) override {
+    std::string p = Resolve(path);
+    struct stat st;
+    if (::lstat(p.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    return ::unlink(p.c_str()) == 0;
+  }
+
+  bool DeleteFolder(const std::string& path) override {
+    std::string p = Resolve(path);
+    RemoveTree(p);
+    return !Exists(p);
+  }
+
+  bool Rename(const std::string& from, const std::string& to) override {
+    return ::rename(Resolve(from).c_str(), Resolve(to).c_str()) == 0;
+  }
+
+  long long FileSize(const std::string& path) override {
+    if (IsIncbin(path)) {
+      const std::string* r = EmbeddedResource(path.substr(std::strlen(kIncbinPrefix)));
+      return r ? static_cast<long long>(r->size()) : -1;
+    }
+    struct stat st;
+    if (path.empty() || ::stat(Resolve(path).c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return -1;
+    return static_cast<long long>(st.st_size);
+  }
+
+  std::string CurrentFolder() override {
+    std::vector<char> buf(4096);
+    while (!::getcwd(buf.data(), buf.size())) {
+      if (errno != ERANGE) return "";
+      buf.resize(buf.size() * 2);
+    }
+    return buf.data();
+  }
+
+  bool ChangeFolder(const std::string& path) override { return ::chdir(Resolve(path).c_str()) == 0; }
+
+  bool SetExecutable(const std::string& path) override {
+    std::string p = Resolve(path);
+    struct stat st;
+    if (::stat(p.c_str(), &st) != 0) return false;
+    return ::chmod(p.c_str(), st.st_mode | S_IXUSR | S_IXGRP | S_IXOTH) == 0;
+  }
+
+  std::string Absolute(const std::string& path) override {
+    std::string p = Slashes(path);
+    if (p.empty() || p[0] != '/') p = CurrentFolder() + "/" + p;
+    std::vector<std::string> parts;
+    for (const std::string& part : Split(p, "/")) {
+      if (part.empty() || part == ".") continue;
+      if (part == "..") {
+        if (!parts.empty()) parts.pop_back();
+        continue;
+      }
+      parts.push_back(part);
+    }
+    std::string out;
+    for (const auto& part : parts) out += "/" + part;
+    return out.empty() ? "/" : out;
+  }
+
+ private:
+  static void RemoveTree(const std::string& p) {
+    struct stat st;
+    if (::lstat(p.c_str(), &st) != 0) return;
+    if (S_ISDIR(st.st_mode)) {
+      if (DIR* d = ::opendir(p.c_str())) {
+        std::vector<std::string> names;
+        while (dirent* e = ::readdir(d)) {
+          if (std::strcmp(e->d_name, ".") && std::strcmp(e->d_name, "..")) names.emplace_back(e->d_name);
+        }
+        ::closedir(d);
+        for (const auto& n : names) RemoveTree(p + "/" + n);
+      }
+      ::rmdir(p.c_str());
+    } else {
+      ::unlink(p.c_str());
+    }
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem> MakeRealFileSystem() { return std::make_unique<PosixFileSystem>(); }
+
+}  // namespace corvane::runtime

@@ -1,0 +1,31 @@
+// A scratch folder for one test, removed with everything in it afterwards.
+#pragma once
+
+#include <string>
+
+namespace corvane::testing {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  // path() + "/" + relative
+  std::string operator/(const std::string& relative) const { return path_ + "/" + relative; }
+  // Writes a file (creating its folders); bytes as given.
+  void Write(const std::string& relative, const std::string& bytes) const;
+  // The file's bytes, or "<missing>".
+  std::string Read(const std::string& relative) const;
+  bool Exists(const std::string& relative) const;
+
+ private:
+  std::string path_;
+};
+
+// The source tree, for test data (CORVANE_SOURCE_DIR, else the compiled-in path).
+std::string SourceDir();
+std::string BinaryDir();
+
+}  // namespace corvane::testing
