@@ -1,0 +1,86 @@
+#include "log/activity_log.h"
+
+#include <iostream>
+#include <string>
+
+#include "runtime/clock.h"
+#include "runtime/file_system.h"
+#include "runtime/memory_stats.h"
+#include "runtime/text.h"
+
+namespace corvane {
+
+std::string logFileName;
+int logEnabled = 0;
+
+namespace {
+
+const char kLogFolder[] = "dati";
+
+std::string DatedLogName() {
+  return std::string(kLogFolder) + "/" + runtime::FormatDate(runtime::Clk().Now()) + "_log.txt";
+}
+
+// The two informational memory lines shared by the opening and closing blocks.
+void LogMemoryFigures() {
+  runtime::MemoryFigures figures = runtime::ReleaseFreeMemory();
+  LogLine("Free memory: GC COLLECT " + std::to_string(figures.released));
+  LogLine("GCMemAlloced            " + std::to_string(figures.in_use));
+}
+
+}  // namespace
+
+void OpenLog(const std::string& name) {
+  std::string file = name;
+  if (file.empty()) {
+    runtime::Fs().CreateFolder(kLogFolder);
+    file = DatedLogName();
+  }
+  logFileName = file;
+  // A second start on the same day begins that day's file afresh.  When the
+  // file cannot be created, each line tries again and the echo still works.
+  runtime::Fs().WriteFile(logFileName, "");
+  logEnabled = 1;
+
+  runtime::LocalTime now = runtime::Clk().Now();
+  LogLine("LOG NAME: <" + file + ">");
+  LogLine("LOG FILE: " + runtime::FormatDate(now) + " - " + runtime::FormatTime(now));
+  LogLine(std::string(46, '-'));
+  LogMemoryFigures();
+  LogLine(" ");
+}
+
+void LogLine(const std::string& text) {
+  if (logEnabled == 0) return;
+  const std::string line = text == "*-" ? std::string(78, '-') : text;
+  const std::string stamp = runtime::FormatTime(runtime::Clk().Now());
+  // AppendFile creates the file when it is missing and closes it again.
+  runtime::Fs().AppendFile(logFileName, runtime::WriteLine(stamp + " : " + line));
+  std::cout << line << std::endl;
+}
+
+void EnableLog() {
+  logEnabled = 1;
+  LogLine("Log: Enabled");
+}
+
+void DisableLog() {
+  LogLine("Log: Disabled");
+  logEnabled = 0;
+}
+
+void LogEndOfProgram() {
+  if (logEnabled == 0) return;
+  LogMemoryFigures();
+  const std::string rule(31, '-');
+  LogLine(rule);
+  LogLine(runtime::FormatTime(runtime::Clk().Now()) + " End of Program");
+  LogLine(rule);
+}
+
+void ResetLog() {
+  logEnabled = 0;
+  logFileName.clear();
+}
+
+}  // namespace corvane
