@@ -265,7 +265,10 @@ long long ToInt(std::string_view text) {
   bool any = false;
   for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
     any = true;
-    if (value < (1ULL << 62)) value = value * 10 + static_cast<unsigned>(text[i] - '0');
+    // Saturate instead of wrapping: an overlong number must not change sign.
+    constexpr unsigned long long kMax = 9223372036854775807ULL;
+    unsigned digit = static_cast<unsigned>(text[i] - '0');
+    value = value > (kMax - digit) / 10 ? kMax : value * 10 + digit;
   }
   if (!any) return 0;
   long long v = static_cast<long long>(value);

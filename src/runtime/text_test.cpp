@@ -48,6 +48,8 @@ TEST(TextTest, ToIntReadsLikeAtoi) {
   EXPECT_EQ(ToInt("12 bytes"), 12);
   EXPECT_EQ(ToInt("x1"), 0);
   EXPECT_EQ(ToInt(""), 0);
+  EXPECT_EQ(ToInt("123456789012345678901234"), 9223372036854775807LL);  // saturates
+  EXPECT_EQ(ToInt("-123456789012345678901234"), -9223372036854775807LL);
 }
 
 TEST(TextTest, CharacterIndexing) {

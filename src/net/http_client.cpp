@@ -1,0 +1,267 @@
+#include "net/http_client.h"
+
+#include <climits>
+
+#include "net/debug_channel.h"
+#include "runtime/socket.h"
+#include "runtime/text.h"
+
+namespace corvane {
+namespace {
+
+HttpLimits& Limits() {
+  static HttpLimits limits;
+  return limits;
+}
+
+// Why a connection could not be had.  A time-out counts as a broken
+// exchange (callers that follow redirects give up); the others are the
+// ordinary "no stream".
+enum class NoLink { kNone, kRefused, kTimedOut };
+
+// "8080" -> 8080; anything that is not a port number gives 0.
+int ParsePort(const std::string& text) {
+  long long n = 0;
+  std::size_t i = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && n <= 65535; ++i) n = n * 10 + (text[i] - '0');
+  return i == 0 || n > 65535 ? 0 : static_cast<int>(n);
+}
+
+// Host names with blanks, controls or NUL bytes could only reach some other
+// host than the one the request names.
+bool PlausibleHostName(const std::string& name) {
+  if (name.empty()) return false;
+  for (unsigned char c : name)
+    if (c < 33 || c == 127) return false;
+  return true;
+}
+
+// Opens a connection to host ("name" or "name:port", port 80 by default).
+std::unique_ptr<HttpStream> Connect(const std::string& host, NoLink* why) {
+  const HttpLimits& limits = Limits();
+  std::string name = host;
+  int port = 80;
+  std::size_t colon = host.find(':');
+  if (colon != std::string::npos) {
+    name = host.substr(0, colon);
+    port = ParsePort(host.substr(colon + 1));
+  }
+  *why = NoLink::kRefused;
+  if (!PlausibleHostName(name) || port == 0) return nullptr;
+  std::string error;
+  auto socket = runtime::Net().Connect(runtime::EncodeLatin1(name), port, limits.connect_ms,
+                                       &HttpStream::KeepWindowAlive, &error);
+  if (!socket) {
+    if (error == "time-out") *why = NoLink::kTimedOut;
+    DebugText("connect " + host + ": " + error);
+    return nullptr;
+  }
+  *why = NoLink::kNone;
+  return std::make_unique<HttpStream>(std::move(socket), limits.read_idle_ms, limits.max_line_bytes);
+}
+
+// Three lines: the request line, the host line and a bare CR LF.
+bool SendRequest(HttpStream& stream, const std::string& method, const std::string& path, const std::string& host) {
+  return stream.WriteLines({method + " " + path + " HTTP/1.0", "Host: " + host, ""});
+}
+
+struct SizeAnswer {
+  long long size = -1;
+  bool broken = false;  // a wait timed out or the response was unreadable
+};
+
+SizeAnswer QuerySize(const std::string& url) {
+  std::string host, path;
+  if (!SplitWebUrl(url, &host, &path)) {
+    DebugText("---No slash");
+    return {};
+  }
+  NoLink why;
+  auto stream = Connect(host, &why);
+  if (!stream) {
+    DebugText("FileSizeRemote---TCP: No stream");
+    return {-1, why == NoLink::kTimedOut};
+  }
+  if (!SendRequest(*stream, "HEAD", path, host)) {
+    DebugText("FileSizeRemote---send failed");
+    return {};
+  }
+  std::string line;
+  while (!stream->AtEnd()) {
+    if (!stream->ReadLine(&line)) break;
+    if (line.find("Content-Length:") != std::string::npos) return {HeaderNumber(line), false};
+    HttpStream::KeepWindowAlive();
+  }
+  if (stream->Failed()) {
+    DebugText("FileSizeRemote---" + stream->FailureReason());
+    return {-1, true};
+  }
+  return {};
+}
+
+class Resolver {
+ public:
+  std::string Resolve(const std::string& url, int depth) {
+    if (broken_) return "-1";
+    if (depth >= Limits().max_redirect_depth) return GiveUp("ResolveLocation---too many redirects");
+    std::string host, path;
+    if (!SplitWebUrl(url, &host, &path)) return "-1";
+    if (!Spend()) return "-1";
+    NoLink why;
+    auto stream = Connect(host, &why);
+    if (!stream) {
+      DebugText("TCP - No stream");
+      if (why == NoLink::kTimedOut) broken_ = true;
+      return "-1";
+    }
+    if (!SendRequest(*stream, "HEAD", path, host)) return "-1";
+    std::string line;
+    while (!stream->AtEnd()) {
+      if (!stream->ReadLine(&line)) break;
+      if (line.find("Location:") == std::string::npos) continue;
+      std::string candidate = HeaderValue(line);
+      if (Size(candidate) > 0) return candidate;
+      if (broken_) return "-1";
+      std::string deeper = Resolve(candidate, depth + 1);
+      if (broken_) return "-1";
+      if (Size(deeper) > 0) return deeper;
+      if (broken_) return "-1";
+    }
+    if (stream->Failed()) return GiveUp("ResolveLocation---" + stream->FailureReason());
+    return url;
+  }
+
+ private:
+  long long Size(const std::string& url) {
+    if (!Spend()) return -1;
+    SizeAnswer a = QuerySize(url);
+    if (a.broken) broken_ = true;
+    return a.size;
+  }
+
+  // Counts one request against the budget; false (and the whole resolution
+  // fails) when it is used up.
+  bool Spend() {
+    if (++requests_ <= Limits().max_resolve_requests) return true;
+    GiveUp("ResolveLocation---too many requests");
+    return false;
+  }
+
+  std::string GiveUp(const std::string& why) {
+    if (!broken_) DebugText(why);
+    broken_ = true;
+    return "-1";
+  }
+
+  bool broken_ = false;
+  int requests_ = 0;
+};
+
+// Finds "<html>" in a body with the line rules applied: CR bytes are
+// dropped, LF and NUL end a line (a tag never spans two lines), letters
+// compared in lower case.  Works on any amount of data in constant memory.
+class HtmlTagScanner {
+ public:
+  void Feed(const char* data, std::size_t size) {
+    static constexpr char kTag[] = "<html>";
+    for (std::size_t i = 0; i < size && !found_; ++i) {
+      char c = data[i];
+      if (c == '\r') continue;
+      if (c == '\n' || c == '\0') {
+        matched_ = 0;
+        continue;
+      }
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+      // No proper prefix of the tag recurs inside it, so a mismatch restarts
+      // the match at this character.
+      if (c == kTag[matched_]) {
+        if (++matched_ == sizeof kTag - 1) found_ = true;
+      } else {
+        matched_ = c == kTag[0] ? 1 : 0;
+      }
+    }
+  }
+  bool Found() const { return found_; }
+
+ private:
+  std::size_t matched_ = 0;
+  bool found_ = false;
+};
+
+enum class GetFailure { kNone, kNoConnection, kBroken };
+
+std::unique_ptr<HttpStream> OpenGet(const std::string& stream_url, GetFailure* why) {
+  *why = GetFailure::kNoConnection;
+  std::size_t mark = stream_url.find("::");
+  if (mark == std::string::npos || runtime::ToLower(stream_url.substr(0, mark)) != "http") return nullptr;
+  std::string rest = stream_url.substr(mark + 2);
+  std::size_t slash = rest.find('/');
+  std::string server = slash == std::string::npos ? rest : rest.substr(0, slash);
+  std::string file = slash == std::string::npos ? std::string("/") : rest.substr(slash);
+  NoLink no_link;
+  auto stream = Connect(server, &no_link);
+  if (!stream) {
+    if (no_link == NoLink::kTimedOut) *why = GetFailure::kBroken;
+    return nullptr;
+  }
+  if (!SendRequest(*stream, "GET", file, server)) return nullptr;
+  if (!stream->SkipHeaders()) {
+    DebugText("GET " + stream_url + ": " + stream->FailureReason());
+    *why = GetFailure::kBroken;
+    return nullptr;
+  }
+  *why = GetFailure::kNone;
+  return stream;
+}
+
+}  // namespace
+
+const HttpLimits& GetHttpLimits() { return Limits(); }
+void SetHttpLimits(const HttpLimits& limits) { Limits() = limits; }
+
+std::string StreamUrl(const std::string& web_url) {
+  return runtime::ReplaceAll(runtime::ReplaceAll(web_url, "\\", "/"), "://", "::");
+}
+
+bool SplitWebUrl(const std::string& web_url, std::string* host, std::string* path) {
+  std::string rest = runtime::ReplaceAll(web_url, "http://", "");
+  std::size_t slash = rest.find('/');
+  if (slash == std::string::npos) return false;
+  *host = rest.substr(0, slash);
+  *path = rest.substr(slash);
+  return true;
+}
+
+long long FileSizeRemote(const std::string& web_url) { return QuerySize(web_url).size; }
+
+std::string ResolveLocation(const std::string& web_url) { return Resolver().Resolve(web_url, 0); }
+
+int CheckRemoteFile(const std::string& web_url) {
+  std::string stream_url = StreamUrl(web_url);
+  if (FileSizeRemote(web_url) < 0) {
+    DebugText("---Size <0");
+    return 0;
+  }
+  GetFailure why;
+  auto stream = OpenGet(stream_url, &why);
+  if (!stream) return why == GetFailure::kBroken ? 0 : 1;
+  HtmlTagScanner scanner;
+  char block[4096];
+  while (!stream->AtEnd()) {
+    long long n = stream->Read(block, sizeof block);
+    if (n <= 0) break;
+    scanner.Feed(block, static_cast<std::size_t>(n));
+  }
+  if (stream->Failed()) {
+    DebugText("CheckRemoteFile---" + stream->FailureReason());
+    return 0;
+  }
+  return scanner.Found() ? -1 : 1;
+}
+
+std::unique_ptr<HttpStream> OpenGetStream(const std::string& stream_url) {
+  GetFailure why;
+  return OpenGet(stream_url, &why);
+}
+
+}  // namespace corvane

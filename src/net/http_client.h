@@ -1,0 +1,101 @@
+// The program's HTTP/1.0 client: the size of a remote file, the address that
+// really serves it, whether it is a text file, and downloads.  One exchange
+// per connection; no keep-alive, no chunked decoding, no HTTPS.  The status
+// line of a response is never examined: only the "Content-Length:" and
+// "Location:" headers (matched with their exact letter case, anywhere on the
+// line) and the sizes decide.
+//
+// Address forms:
+//   web URL    "http://" + host + path; host may be "name:port" (default 80).
+//   stream URL the web URL with '\' turned to '/' and "://" to "::", i.e.
+//              "http::" + host + path (see StreamUrl); only GET uses it.
+//
+// Every operation opens its own connection and closes it before it returns.
+// Waiting is bounded (see HttpLimits); while it waits, and after each header
+// line of a size query and each chunk of a download, the toolkit is let
+// process its pending window messages, so the window stays alive.  Failure
+// texts go to the debug channel (net/debug_channel.h), never to the user.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "net/http_stream.h"
+
+namespace corvane {
+
+// "http://host:8080/a\b" -> "http::host:8080/a/b".
+std::string StreamUrl(const std::string& web_url);
+
+// Splits a web URL: every "http://" removed, host = text before the first
+// '/', path = the rest from that '/'.  False (outputs untouched) when no '/'.
+bool SplitWebUrl(const std::string& web_url, std::string* host, std::string* path);
+
+// Size in bytes from the "Content-Length:" header of a HEAD response (the
+// number after the line's first ':'; "12 bytes" gives 12, no digits give 0,
+// a 404 with a length gives that length).  -1 on every failure: no '/' in
+// the URL, no connection, no such header, a time-out or an over-long line.
+long long FileSizeRemote(const std::string& web_url);
+
+// The URL that serves the file: the first "Location:" candidate of the HEAD
+// response whose size is above 0 (following the candidate's own redirects),
+// else the argument exactly as given (with its "http://").  "-1" when the
+// URL has no '/', no connection can be made, a wait times out, or the
+// redirects go deeper than 10 levels (a loop) or take more than 100 requests.
+// Relative locations never succeed.
+std::string ResolveLocation(const std::string& web_url);
+
+// 1 when the file's size can be had and its body has no line containing
+// "<html>" in any letter case (also 1 when the GET connection cannot be made
+// at all); -1 when such a line was seen; 0 when the size query fails (below
+// 0) or the GET exchange fails midway (time-out, receive error).
+int CheckRemoteFile(const std::string& web_url);
+
+// Called after each chunk of a download with received / total, where received
+// grows by the requested chunk size (so the last call may exceed 1.0).
+using ProgressCallback = std::function<void(float fraction)>;
+
+// Downloads web_url into local_path (empty: the program folder + "/download/"
+// + the URL's last path element).  The data goes to local_path + ".part" and
+// is renamed over local_path only when complete, so a previous local file is
+// never replaced by a broken one, and no partial file is left behind.
+//   Without progress: plain copy; complete when the headers ended with their
+//   empty line, the body was read to its end and, if the GET response
+//   announced a Content-Length, the sizes agree.
+//   With progress: reads chunk_size bytes at most per step (values below 1
+//   count as 1), calls progress after each; complete when the file's size
+//   equals the size from a second HEAD query.
+// Returns 1 when downloaded and complete; 0 on failure (empty URL, no GET
+// connection, a URL without "http://", local file not writable, a write
+// error, a size mismatch, a time-out); -1 when the first size query fails
+// (below 0) and nothing was opened.
+int DownloadFile(const std::string& web_url, const std::string& local_path,
+                 const ProgressCallback& progress, int chunk_size);
+
+// GET on a stream URL: a stream positioned at the first byte of the body (the
+// status line and headers read and skipped).  Null when the protocol (the
+// text before "::", any case) is not "http", no connection can be made, or
+// the headers cannot be read (time-out, over-long line).  The port in the
+// host is honoured.  The caller owns the stream; destroying it closes it.
+std::unique_ptr<HttpStream> OpenGetStream(const std::string& stream_url);
+
+// Bounds on waiting and on memory.  Defaults: connect 15 s, 30 s without a
+// byte, 10 redirect levels, 1 MiB lines, window messages at most every 4 ms.
+struct HttpLimits {
+  int connect_ms = 15000;
+  int read_idle_ms = 30000;
+  int max_redirect_depth = 10;
+  // Connections one ResolveLocation may make in all (a response listing many
+  // locations, each redirecting again, would otherwise grow exponentially).
+  int max_resolve_requests = 100;
+  std::size_t max_line_bytes = std::size_t{1} << 20;
+  // Minimum gap between two passes of "process pending window messages"
+  // inside loops (0: after every line and chunk).
+  int message_interval_ms = 4;
+};
+const HttpLimits& GetHttpLimits();
+// Tests shorten the waits; the values stay until set again.
+void SetHttpLimits(const HttpLimits& limits);
+
+}  // namespace corvane

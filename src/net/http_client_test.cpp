@@ -1,0 +1,163 @@
+#include "net/http_client.h"
+
+#include <chrono>
+
+#include "net/http_test_fixture.h"
+
+namespace corvane {
+namespace {
+
+using testing::HeadReply;
+using testing::RedirectReply;
+using testing::Reply;
+
+TEST_F(HttpTest, HeadRequestIsThreeExactLines) {
+  server_.Serve("/download/corvane/a.txt", "12345");
+  EXPECT_EQ(FileSizeRemote(server_.Url("/download/corvane/a.txt")), 5);
+  ASSERT_EQ(server_.Requests().size(), 1u);
+  EXPECT_EQ(server_.Requests()[0].bytes, "HEAD /download/corvane/a.txt HTTP/1.0\r\n" + HostLine() + "\r\n");
+}
+
+TEST_F(HttpTest, SizeComesOnlyFromAnExactContentLengthHeader) {
+  struct Case {
+    const char* response;
+    long long size;
+  } cases[] = {
+      {"HTTP/1.0 200 OK\r\nContent-Length: 12 bytes\r\n\r\n", 12},
+      {"HTTP/1.0 200 OK\r\ncontent-length: 12\r\n\r\n", -1},
+      {"HTTP/1.0 404 Not Found\r\nContent-Length: 7\r\n\r\n", 7},
+      {"HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n", 0},
+      {"garbage\r\nX-A: 1\r\nContent-Length:\t 42 \r\n\r\n", 42},
+      {"HTTP/1.0 200 OK\r\n\r\n", -1},
+      {"", -1},
+  };
+  for (const Case& c : cases) {
+    server_.On("HEAD", "/f", Reply().Send(c.response));
+    EXPECT_EQ(FileSizeRemote(server_.Url("/f")), c.size) << c.response;
+  }
+}
+
+TEST_F(HttpTest, UrlFormsAndTheirFailures) {
+  server_.Serve("/x.txt", "abc");
+  std::string host = "127.0.0.1:" + std::to_string(server_.Port());
+  // Without "http://" a URL is sized all the same; every "http://" goes.
+  EXPECT_EQ(FileSizeRemote(host + "/x.txt"), 3);
+  EXPECT_EQ(FileSizeRemote("http://" + host + "/http://x.txt"), 3);
+  EXPECT_EQ(server_.RequestLines(), (std::vector<std::string>{"HEAD /x.txt HTTP/1.0", "HEAD /x.txt HTTP/1.0"}));
+
+  EXPECT_EQ(FileSizeRemote("http://" + host), -1);
+  EXPECT_TRUE(Debugged("---No slash"));
+  EXPECT_EQ(FileSizeRemote("http://127.0.0.1:" + std::to_string(DeadPort()) + "/x.txt"), -1);
+  EXPECT_TRUE(Debugged("FileSizeRemote---TCP: No stream"));
+  EXPECT_EQ(FileSizeRemote("http://127.0.0.1:notaport/x.txt"), -1);
+
+  EXPECT_EQ(StreamUrl("http://h:81/a\\b/c.zip"), "http::h:81/a/b/c.zip");
+}
+
+TEST_F(HttpTest, WindowMessagesAreProcessedAfterEachHeaderLine) {
+  server_.On("HEAD", "/f", Reply().Send("A: 1\r\nB: 2\r\nC: 3\r\nD: 4\r\nContent-Length: 1\r\n\r\n"));
+  ui().ResetPumpStats();
+  EXPECT_EQ(FileSizeRemote(server_.Url("/f")), 1);
+  EXPECT_GE(ui().PumpCount(), 4);
+}
+
+TEST_F(HttpTest, LocationIsFollowedToAFileWithASize) {
+  server_.On("HEAD", "/old", RedirectReply(server_.Url("/new")));
+  server_.Serve("/new", "data");
+  EXPECT_EQ(ResolveLocation(server_.Url("/old")), server_.Url("/new"));
+
+  server_.Serve("/plain", "data");
+  EXPECT_EQ(ResolveLocation(server_.Url("/plain")), server_.Url("/plain"));  // "http://" kept
+}
+
+TEST_F(HttpTest, RelativeAndSecureLocationsNeverSucceed) {
+  server_.On("HEAD", "/rel", RedirectReply("/new"));
+  server_.On("HEAD", "/tls", RedirectReply("https://127.0.0.1/new"));
+  server_.Serve("/new", "data");
+  EXPECT_EQ(ResolveLocation(server_.Url("/rel")), server_.Url("/rel"));
+  EXPECT_EQ(ResolveLocation(server_.Url("/tls")), server_.Url("/tls"));
+  EXPECT_EQ(FileSizeRemote(ResolveLocation(server_.Url("/rel"))), -1);
+}
+
+TEST_F(HttpTest, RedirectsAreFollowedTenLevelsDeepAndNoFurther) {
+  // /c0 -> /c1 -> ... -> /cN, and /cN has a size.
+  auto chain = [&](const std::string& prefix, int n) {
+    for (int i = 0; i < n; ++i)
+      server_.On("HEAD", prefix + std::to_string(i), RedirectReply(server_.Url(prefix + std::to_string(i + 1))));
+    server_.Serve(prefix + std::to_string(n), "end");
+  };
+  chain("/ten", 10);
+  chain("/eleven", 11);
+  EXPECT_EQ(ResolveLocation(server_.Url("/ten0")), server_.Url("/ten10"));
+  EXPECT_EQ(ResolveLocation(server_.Url("/eleven0")), "-1");
+
+  server_.On("HEAD", "/a", RedirectReply(server_.Url("/b")));
+  server_.On("HEAD", "/b", RedirectReply(server_.Url("/a")));
+  EXPECT_EQ(ResolveLocation(server_.Url("/a")), "-1");
+  EXPECT_EQ(ResolveLocation("http://127.0.0.1:" + std::to_string(DeadPort()) + "/a"), "-1");
+  EXPECT_TRUE(Debugged("TCP - No stream"));
+}
+
+TEST_F(HttpTest, ManyLocationsPerAnswerAreCutOffByTheRequestBudget) {
+  // Each answer names two places that redirect again: 2^10 paths without a budget.
+  server_.On("HEAD", "/fan",
+             Reply().Send("HTTP/1.0 302\r\nLocation: " + server_.Url("/fan") + "\r\nLocation: " +
+                          server_.Url("/fan") + "\r\n\r\n"));
+  EXPECT_EQ(ResolveLocation(server_.Url("/fan")), "-1");
+  EXPECT_LE(server_.Connections(), GetHttpLimits().max_resolve_requests + 1);
+}
+
+TEST_F(HttpTest, CheckRemoteFileLooksForAnHtmlTagInAnyCase) {
+  struct Case {
+    const char* body;
+    int result;
+  } cases[] = {
+      {"plain text\nsecond line\n", 1},
+      {"<HTML><body>", -1},
+      {"first\r\n  <HtMl>\r\nlast", -1},
+      {"<ht\rml>", -1},     // CR bytes are dropped before looking
+      {"<ht\nml>", 1},      // a tag never spans two lines
+      {"<<html>", -1},
+      {"", 1},
+  };
+  for (const Case& c : cases) {
+    server_.Serve("/info.txt", c.body);
+    EXPECT_EQ(CheckRemoteFile(server_.Url("/info.txt")), c.result) << c.body;
+  }
+  EXPECT_EQ(CheckRemoteFile(server_.Url("/missing.txt")), 0);
+  EXPECT_TRUE(Debugged("---Size <0"));
+  // The HEAD answers, the GET connection cannot be made: the stream form lacks "::".
+  server_.Serve("/x.txt", "<html>");
+  EXPECT_EQ(CheckRemoteFile("127.0.0.1:" + std::to_string(server_.Port()) + "/x.txt"), 1);
+}
+
+TEST_F(HttpTest, ASilentServerTimesOutWhileTheWindowStaysAlive) {
+  server_.Otherwise(Reply().Hang());
+  ui().ResetPumpStats();
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(FileSizeRemote(server_.Url("/f")), -1);
+  EXPECT_EQ(ResolveLocation(server_.Url("/f")), "-1");
+  EXPECT_EQ(CheckRemoteFile(server_.Url("/f")), 0);
+  EXPECT_EQ(DownloadFile(server_.Url("/f"), dir_ / "f", nullptr, 128), -1);
+  EXPECT_EQ(OpenGetStream("http::127.0.0.1:" + std::to_string(server_.Port()) + "/f"), nullptr);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+  EXPECT_GT(ui().PumpCount(), 10);
+  EXPECT_LT(ui().LongestPumpGapRealMs(), 200);  // the whole wait would be 250
+}
+
+TEST_F(HttpTest, AnEndlessHeaderLineFailsTheExchange) {
+  std::string endless = "HTTP/1.0 200 OK\r\nX-Pad: " + std::string(200 * 1024, 'a') + "\r\nContent-Length: 5\r\n\r\n";
+  server_.On("HEAD", "/f", Reply().Send(endless));
+  server_.On("GET", "/f", Reply().Send(endless + "hello"));
+  EXPECT_EQ(FileSizeRemote(server_.Url("/f")), -1);
+  EXPECT_EQ(OpenGetStream("http::127.0.0.1:" + std::to_string(server_.Port()) + "/f"), nullptr);
+}
+
+TEST_F(HttpTest, SlowButSteadyAnswersSucceed) {
+  // 40 bytes 15 ms apart take longer than the read limit in all, never between two bytes.
+  server_.On("HEAD", "/f", Reply().SendSlowly("HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\n", 15));
+  EXPECT_EQ(FileSizeRemote(server_.Url("/f")), 3);
+}
+
+}  // namespace
+}  // namespace corvane
