@@ -5,6 +5,18 @@
 //
 // Single GUI thread.  Nothing here throws: operations on a null gadget do
 // nothing and answer 0 / empty.
+//
+// Client areas: a gadget's children are placed relative to its client area.
+// Windows lose WindowInsets(style) (menu bar and status bar; the title bar and
+// frame are drawn by the system outside the window's size), tabbers their tab
+// row (kTabHeaderHeight), sunken panels a 2-pixel border and group boxes their
+// frame and caption; every other gadget's client area is the whole gadget.
+//
+// Text fields: a typed character is offered to the field's key filter as a
+// KeyChar event (source: the field) and never queued; an accepted change of
+// the text emits GadgetAction.  Mouse-reporting panels (kPanelMouse) emit
+// MouseLeave when the pointer leaves them; a wheel turned over nested
+// mouse-reporting panels is reported once, by the outermost of them.
 #pragma once
 
 #include <any>
@@ -73,8 +85,12 @@ struct IconStrip {
 };
 using IconStripPtr = std::shared_ptr<IconStrip>;
 
-// Loads a PNG from a file path or "incbin::" + resource name; null on failure.
+// Loads a PNG from a file path or "incbin::" + resource name; null on failure
+// (missing file, not a PNG, damaged data, or larger than 8192 x 8192).
 PicturePtr LoadPicture(const std::string& path);
+// Decodes PNG bytes; null on failure.  source is recorded in the picture.
+PicturePtr DecodePicture(const std::string& bytes, const std::string& source = "");
+// Null also when the picture is narrower than it is high (no whole icon).
 IconStripPtr LoadIconStrip(const std::string& path);
 // The icon at index (0-based); null when the strip is null or index is outside.
 PicturePtr IconAt(const IconStripPtr& strip, int index);
@@ -119,46 +135,48 @@ class Gadget {
   void Free();
   void Show();
   void Hide();
-  bool Visible() const { return visible_; }
+  bool Visible() const { return Target()->visible_; }
   // Visible itself and every container up to the window.
   bool VisibleOnScreen() const;
   void Enable();
   void Disable();
-  bool Enabled() const { return enabled_; }
+  bool Enabled() const { return Target()->enabled_; }
+  // Enabled itself and every container up to the window.
+  bool EnabledOnScreen() const;
 
   void SetShape(int x, int y, int w, int h);
   void SetLayout(int left, int right, int top, int bottom);
-  const int* Layout() const { return layout_; }
-  int X() const { return x_; }
-  int Y() const { return y_; }
-  int Width() const { return w_; }
-  int Height() const { return h_; }
+  const int* Layout() const { return Target()->layout_; }
+  int X() const { return Target()->x_; }
+  int Y() const { return Target()->y_; }
+  int Width() const { return Target()->w_; }
+  int Height() const { return Target()->h_; }
   int ClientWidth() const;
   int ClientHeight() const;
 
   void SetText(const std::string& text);
   const std::string& Text() const;
   void SetTooltip(const std::string& tip);
-  const std::string& Tooltip() const { return tooltip_; }
+  const std::string& Tooltip() const { return Target()->tooltip_; }
   void SetBackColor(int r, int g, int b);
   void SetTextColor(int r, int g, int b);
-  bool HasBackColor() const { return has_back_; }
-  bool HasTextColor() const { return has_text_colour_; }
-  Rgb BackColor() const { return back_; }
-  Rgb TextColor() const { return text_colour_; }
+  bool HasBackColor() const { return Target()->has_back_; }
+  bool HasTextColor() const { return Target()->has_text_colour_; }
+  Rgb BackColor() const { return Target()->back_; }
+  Rgb TextColor() const { return Target()->text_colour_; }
   void Focus();
   bool HasFocus() const;
   void Redraw();
-  int RedrawCount() const { return redraws_; }
+  int RedrawCount() const { return Target()->redraws_; }
 
   // Panels: picture with flags (kPictureStretch, kPictureCentre, kPictureIcon).
   void SetPicture(PicturePtr picture, int flags = kPictureStretch);
-  const PicturePtr& GetPicture() const { return picture_; }
-  int PictureFlags() const { return picture_flags_; }
+  const PicturePtr& GetPicture() const { return Target()->picture_; }
+  int PictureFlags() const { return Target()->picture_flags_; }
 
   // Buttons: 1 ticked, 0 not, -1 third state.
   void SetCheck(int state);
-  int Check() const { return check_; }
+  int Check() const { return Target()->check_; }
 
   // Windows.
   void SetStatusText(const std::string& text);
@@ -171,38 +189,40 @@ class Gadget {
   void SetFilter(KeyFilter filter, void* context);
   bool FilterAccepts(const Event& key_event);
 
-  // Text areas: positions and lengths in characters, or lines with by_lines.
+  // Text areas: positions and lengths in characters, or lines with by_lines
+  // (a length past the end selects to the end; a negative one too).
+  // SetText puts the caret at 0; AppendText puts it after the new text.
   void AppendText(const std::string& text);
   void SelectAll();
   void SetSelection(int pos, int length, bool by_lines = false);
-  int SelectionStart() const { return sel_start_; }  // characters
-  int SelectionLength() const { return sel_length_; }
+  int SelectionStart() const { return Target()->sel_start_; }  // characters
+  int SelectionLength() const { return Target()->sel_length_; }
 
   // List boxes, combo boxes, tree views, tabbers.
   void AddItem(const std::string& text, int flags = 0, int icon = -1, const std::string& tip = "");
   void ClearItems();
   void SetItemText(int index, const std::string& text);
-  const std::vector<ListItem>& Items() const { return items_; }
+  const std::vector<ListItem>& Items() const { return Target()->items_; }
   void SelectItem(int index);
-  int SelectedItem() const { return selected_; }
+  int SelectedItem() const { return Target()->selected_; }
   void SetIconStrip(IconStripPtr strip);
-  const IconStripPtr& GetIconStrip() const { return icon_strip_; }
+  const IconStripPtr& GetIconStrip() const { return Target()->icon_strip_; }
 
   // Sliders: positions run 0 .. max(0, total - visible - 1).
   void SetRange(int visible, int total);
-  int RangeVisible() const { return range_visible_; }
-  int RangeTotal() const { return range_total_; }
+  int RangeVisible() const { return Target()->range_visible_; }
+  int RangeTotal() const { return Target()->range_total_; }
   int MaxPosition() const;
   void SetPosition(int position);  // clamped
-  int Position() const { return position_; }
+  int Position() const { return Target()->position_; }
 
   // Progress bars: fraction 0..1 (clamped).
   void SetProgress(double fraction);
-  double Progress() const { return progress_; }
+  double Progress() const { return Target()->progress_; }
 
   // Hyperlinks: the address the label opens when clicked.
-  void SetUrl(const std::string& url) { url_ = url; }
-  const std::string& Url() const { return url_; }
+  void SetUrl(const std::string& url) { Target()->url_ = url; }
+  const std::string& Url() const { return Target()->url_; }
 
   // Menus.
   int Tag() const { return tag_; }
@@ -212,9 +232,13 @@ class Gadget {
   bool Checked() const { return checked_; }
   bool IsSeparator() const { return kind_ == Kind::Menu && text_.empty(); }
 
+  // The style given at creation; compound gadgets may record their own.
+  void SetStyle(int style) { style_ = style; }
+
   // Proxy: the gadget that operations and events stand for.  SetProxy(inner)
-  // makes this compound gadget forward its operations to inner, and events of
-  // inner carry this gadget as their source.
+  // makes this compound gadget forward its operations (and the state read
+  // above) to inner, and events of inner carry this gadget as their source.
+  // Free() of the compound frees inner too.  SetProxy(nullptr) detaches.
   void SetProxy(Gadget* inner);
   Gadget* ProxyTarget() const { return proxy_; }
   Gadget* ProxyOwner() const { return proxy_owner_; }
@@ -255,6 +279,10 @@ class Gadget {
   bool checked_ = false;
   Gadget* proxy_ = nullptr;
   Gadget* proxy_owner_ = nullptr;
+  // Geometry and container client size when the layout was last given, so
+  // that repeated resizes of the container do not accumulate rounding.
+  bool layout_set_ = false;
+  int ref_x_ = 0, ref_y_ = 0, ref_w_ = 0, ref_h_ = 0, ref_cw_ = 0, ref_ch_ = 0;
 };
 
 // ---- gadget creation ------------------------------------------------------
@@ -286,7 +314,11 @@ Gadget* CreateGadget(Kind kind, const std::string& text, int x, int y, int w, in
 // Client-area insets of a window of the given style (outer size minus these).
 struct Insets { int left, top, right, bottom; };
 Insets WindowInsets(int style);
+inline constexpr int kMenuBarHeight = 24, kStatusBarHeight = 22;
 inline constexpr int kTabHeaderHeight = 24;  // a tabber's client area starts below its tabs
+inline constexpr int kSunkenBorder = 2;
+// Where the client area of any gadget lies inside it (zeros for plain gadgets).
+Insets ClientInsets(const Gadget& gadget);
 
 // ---- events ---------------------------------------------------------------
 // Hook: gets the event (or null when an earlier hook consumed it) and its
@@ -295,7 +327,9 @@ using HookFn = std::function<EventPtr(int hook_id, EventPtr event, void* context
 inline constexpr int kEmitEventHook = 1;
 inline constexpr int kQueuePriority = -10000;
 
-// Returns a handle for RemoveHook.
+// Returns a handle for RemoveHook.  Hooks of equal priority run in the order
+// they were added.  A hook added or removed while an event is being emitted
+// takes effect from the next event (a removed one is skipped at once).
 int AddHook(HookFn fn, void* context, int priority);
 void RemoveHook(int handle);
 void RemoveHooksOf(void* context);
@@ -322,7 +356,8 @@ void ClearQueue();
 // ---- timers and time ------------------------------------------------------
 struct Timer;
 // Emits TimerTick (source null, data = tick count, extra = the Timer*) hz times
-// a second until freed.
+// a second until freed; null for a rate that is not positive.  A timer that
+// fell behind ticks once, not once per period missed.
 Timer* CreateTimer(double hz);
 void FreeTimer(Timer* timer);
 int TimerTicks(Timer* timer);
@@ -357,8 +392,15 @@ class Backend {
   // State changed; render it.
   virtual void Changed(Gadget& gadget, Change what) = 0;
   // Process pending native messages once; when wait_ms > 0 the backend may
-  // block up to that long for input.  Native input is turned into EmitEvent.
+  // block up to that long for input, with kWaitForever until input arrives.
+  // Native input is turned into EmitEvent.  WaitEvent pumps with a wait only
+  // when nothing is queued and no timer is due.
   virtual void Pump(int wait_ms) = 0;
+  static constexpr int kWaitForever = -1;
+  // False when nothing but timers and the program itself can emit events (a
+  // backend without a user); WaitEvent then answers null instead of waiting
+  // for ever.
+  virtual bool HasInputSource() const { return true; }
   virtual std::int64_t NowMs() = 0;
   // The toolkit is idle until now + ms (the headless backend advances its clock).
   virtual void Sleep(int ms) = 0;

@@ -1,0 +1,271 @@
+#include "toolkit/fltk/fltk_backend.h"
+
+#include <gtest/gtest.h>
+
+#include <FL/Fl.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Menu_Bar.H>
+#include <FL/Fl_Scrollbar.H>
+#include <FL/Fl_Window.H>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+
+#include "support/xvfb_display.h"
+#include "toolkit/fltk/fltk_native.h"
+
+namespace corvane::tk {
+namespace {
+
+// One X server for the whole program: FLTK keeps its connection open.
+testing::XvfbDisplay* xvfb = nullptr;
+bool xvfb_up = false;
+
+class XvfbEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    xvfb = new testing::XvfbDisplay;
+    xvfb_up = xvfb->Start();
+  }
+  void TearDown() override {
+    delete xvfb;
+    xvfb = nullptr;
+  }
+};
+const auto* environment = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
+
+TEST(FltkDisplayTest, WithoutADisplayTheBackendExplainsInsteadOfAborting) {
+  const char* old = std::getenv("DISPLAY");
+  const std::string saved = old ? old : "";
+  unsetenv("DISPLAY");
+  std::string error;
+  EXPECT_EQ(MakeFltkBackend(&error), nullptr);
+  EXPECT_EQ(error, "cannot open display (DISPLAY unset): set DISPLAY or run under Xvfb");
+  setenv("DISPLAY", ":4093", 1);  // nobody serves this one
+  EXPECT_EQ(MakeFltkBackend(&error), nullptr);
+  EXPECT_EQ(error, "cannot open display :4093: set DISPLAY or run under Xvfb");
+  if (old) {
+    setenv("DISPLAY", saved.c_str(), 1);
+  } else {
+    unsetenv("DISPLAY");
+  }
+}
+
+class FltkBackendTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!xvfb_up) GTEST_SKIP() << (xvfb ? xvfb->error() : "no X server");
+    std::string error;
+    auto backend = MakeFltkBackend(&error);
+    ASSERT_NE(backend, nullptr) << error;
+    SetBackend(std::move(backend));
+    AddHook([this](int, EventPtr e, void*) {
+      if (e && e->id != kTimerTick) seen.push_back(e);
+      return e;
+    }, this, 100);
+  }
+  void TearDown() override { Shutdown(); }
+
+  // Lets FLTK work until the condition holds (the X server answers
+  // asynchronously); false after two seconds.
+  bool PumpUntil(const std::function<bool()>& done) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (std::chrono::steady_clock::now() < until) {
+      ProcessMessages();
+      if (done()) return true;
+      Fl::wait(0.02);
+    }
+    return false;
+  }
+
+  static Fl_Widget* W(Gadget* g) { return fltk::WidgetOf(*g); }
+
+  std::vector<EventPtr> seen;
+};
+
+TEST_F(FltkBackendTest, ChildrenArePlacedInTheClientAreaOfTheirContainer) {
+  Gadget* win = CreateWindow("Corvane 1.33", 10, 10, 670, 510, nullptr, 525);
+  Gadget* tabs = CreateTabber(0, 0, win->ClientWidth(), win->ClientHeight(), win);
+  tabs->AddItem("1.Start");
+  Gadget* page = CreatePanel(0, 0, tabs->ClientWidth(), tabs->ClientHeight(), tabs, 0);
+  Gadget* go = CreateButton("Go to download>", 550, 370, 100, 35, page, kButtonPushLike);
+  Gadget* sunken = CreatePanel(10, 20, 100, 50, page, kPanelSunken);
+  Gadget* inner = CreateLabel("x", 5, 5, 30, 10, sunken, 0);
+  ProcessMessages();
+  ASSERT_NE(W(go), nullptr);
+  EXPECT_EQ(W(go)->x(), 550);
+  EXPECT_EQ(W(go)->y(), 370 + kMenuBarHeight + kTabHeaderHeight);
+  EXPECT_EQ(W(inner)->x(), 10 + kSunkenBorder + 5);
+  EXPECT_EQ(W(inner)->y(), 20 + kSunkenBorder + 5 + kMenuBarHeight + kTabHeaderHeight);
+  EXPECT_EQ(W(win)->w(), 670);
+  EXPECT_EQ(W(win)->h(), 510);
+  // Moving a container carries its children along.
+  sunken->SetShape(30, 40, 100, 50);
+  EXPECT_EQ(W(inner)->x(), 30 + kSunkenBorder + 5);
+  EXPECT_EQ(W(inner)->y(), 40 + kSunkenBorder + 5 + kMenuBarHeight + kTabHeaderHeight);
+  // The go button sits inside the window's page area.
+  EXPECT_LE(W(go)->y() + W(go)->h(), W(win)->h() - kStatusBarHeight);
+}
+
+TEST_F(FltkBackendTest, ResizingAWindowByHandLaysOutItsChildren) {
+  Gadget* win = CreateWindow("w", 50, 60, 400, 300, nullptr, kWindowTitleBar | kWindowResizable | kWindowStatus);
+  Gadget* area = CreateTextArea(10, 10, 380, 250, win, 0);
+  area->SetLayout(kEdgeAligned, kEdgeAligned, kEdgeAligned, kEdgeAligned);
+  Gadget* fixed = CreateButton("f", 10, 265, 50, 20, win, 0);
+  // What FLTK does when the window manager resizes the window.
+  W(win)->resize(70, 80, 500, 350);
+  EXPECT_EQ(win->X(), 70);
+  EXPECT_EQ(win->Width(), 500);
+  EXPECT_EQ(area->Width(), 480);
+  EXPECT_EQ(area->Height(), 300);
+  EXPECT_EQ(W(area)->w(), 480);
+  EXPECT_EQ(W(area)->h(), 300);
+  EXPECT_EQ(W(fixed)->y(), 265);
+  auto* window = static_cast<fltk::CorvaneWindow*>(W(win));
+  EXPECT_EQ(window->status()->y(), 350 - kStatusBarHeight);
+}
+
+TEST_F(FltkBackendTest, WidgetCallbacksBecomeToolkitEvents) {
+  Gadget* win = CreateWindow("w", 0, 0, 300, 300, nullptr, kWindowTitleBar);
+  Gadget* box = CreateButton("tick", 10, 10, 100, 16, win, kButtonCheck);
+  box->SetCheck(-1);
+  Gadget* bar = CreateSlider(200, 0, 20, 160, win, kSliderScrollBar);
+  bar->SetRange(0, 7);
+  auto* button = static_cast<Fl_Button*>(W(box));
+  EXPECT_EQ(button->value(), 0);
+  button->value(1);  // what FLTK does on a click
+  button->do_callback();
+  auto* scroll = static_cast<Fl_Scrollbar*>(W(bar));
+  scroll->value(4);
+  scroll->do_callback();
+  W(win)->do_callback();  // the close box
+  ASSERT_EQ(seen.size(), 3u);
+  EXPECT_EQ(seen[0]->id, kGadgetAction);
+  EXPECT_EQ(seen[0]->source, box);
+  EXPECT_EQ(seen[0]->data, 1);
+  EXPECT_EQ(box->Check(), 1);
+  EXPECT_EQ(seen[1]->source, bar);
+  EXPECT_EQ(seen[1]->data, 4);
+  EXPECT_EQ(bar->Position(), 4);
+  EXPECT_EQ(seen[2]->id, kWindowClose);
+  EXPECT_EQ(seen[2]->source, win);
+}
+
+TEST_F(FltkBackendTest, TabClickSelectsAndReportsTheTab) {
+  Gadget* win = CreateWindow("w", 0, 0, 400, 300, nullptr, kWindowTitleBar);
+  Gadget* tabs = CreateTabber(0, 0, 400, 300, win);
+  tabs->AddItem("1.Start");
+  tabs->AddItem("2.Download");
+  Fl_Widget* tabber = W(tabs);
+  // Far right of the tab row: no tab there.
+  Fl::e_x = 390;
+  Fl::e_y = 5;
+  tabber->handle(FL_PUSH);
+  EXPECT_TRUE(seen.empty());
+  for (int x = 10; x < 300 && seen.empty(); x += 10) {
+    Fl::e_x = x;
+    tabber->handle(FL_PUSH);
+  }
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0]->source, tabs);
+  EXPECT_EQ(seen[0]->data, 1);
+  EXPECT_EQ(tabs->SelectedItem(), 1);
+}
+
+TEST_F(FltkBackendTest, MenuBarShowsSeparatorsAndCheckMarksAndReportsTags) {
+  Gadget* win = CreateWindow("w", 0, 0, 400, 300, nullptr, kWindowTitleBar | kWindowMenu);
+  Gadget* file = CreateMenu("File", 1000, win);
+  CreateMenu("Update from server", 1001, file);
+  CreateMenu("", 0, file);
+  Gadget* options = CreateMenu("Update at start", 1100, file);
+  options->SetChecked(true);
+  win->UpdateMenuBar();
+  ProcessMessages();
+  auto* bar = static_cast<fltk::CorvaneWindow*>(W(win))->menubar();
+  ASSERT_NE(bar, nullptr);
+  const Fl_Menu_Item* update = bar->find_item("File/Update from server");
+  const Fl_Menu_Item* at_start = bar->find_item("File/Update at start");
+  ASSERT_NE(update, nullptr);
+  ASSERT_NE(at_start, nullptr);
+  EXPECT_TRUE(update->flags & FL_MENU_DIVIDER);
+  EXPECT_TRUE(at_start->value());
+  bar->picked(at_start);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0]->id, kMenuAction);
+  EXPECT_EQ(seen[0]->source, options);
+  EXPECT_EQ(seen[0]->data, 1100);
+  // FLTK unticked it on the pick; the program did not, so the mark returns.
+  ProcessMessages();
+  EXPECT_TRUE(bar->find_item("File/Update at start")->value());
+}
+
+TEST_F(FltkBackendTest, TypedKeysPassTheFilterBeforeReachingTheField) {
+  Gadget* win = CreateWindow("w", 0, 0, 300, 300, nullptr, kWindowTitleBar);
+  Gadget* field = CreateTextField(10, 10, 100, 20, win);
+  field->SetFilter([](const Event& e, void*) { return e.data >= '0' && e.data <= '9'; }, nullptr);
+  auto type = [&](const char* text) {
+    Fl::e_text = const_cast<char*>(text);
+    Fl::e_length = 1;
+    Fl::e_keysym = text[0];
+    Fl::e_state = 0;
+    W(field)->handle(FL_KEYBOARD);
+  };
+  type("a");
+  type("4");
+  type("-");
+  type("2");
+  EXPECT_EQ(field->Text(), "42");
+  ASSERT_EQ(seen.size(), 2u);  // one action per accepted change
+  EXPECT_EQ(seen[1]->source, field);
+  EXPECT_EQ(seen[1]->id, kGadgetAction);
+}
+
+TEST_F(FltkBackendTest, TextAreasFollowAppendsAndSurviveBeingFreed) {
+  Gadget* win = CreateWindow("w", 0, 0, 300, 300, nullptr, kWindowTitleBar);
+  Gadget* area = CreateTextArea(0, 0, 200, 100, win, kTextReadOnly | kTextWordWrap);
+  area->AppendText("one\n");
+  area->AppendText("two\n");
+  auto* display = static_cast<Fl_Text_Display*>(W(area));
+  char* shown = display->buffer()->text();
+  EXPECT_STREQ(shown, "one\ntwo\n");
+  std::free(shown);
+  area->SetText("");
+  EXPECT_EQ(display->buffer()->length(), 0);
+  area->Free();
+  Fl::do_widget_deletion();
+  EXPECT_EQ(area->native, nullptr);
+}
+
+TEST_F(FltkBackendTest, PointerLeavingARowAndTheWheelOverTheListReachTheirPanels) {
+  if (std::system("command -v xdotool > /dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
+  Gadget* win = CreateWindow("w", 0, 0, 300, 300, nullptr, kWindowTitleBar);
+  Gadget* list = CreatePanel(10, 10, 200, 160, win, kPanelMouse);
+  Gadget* row0 = CreatePanel(0, 0, 200, 40, list, kPanelMouse);
+  CreateButton("first", 5, 1, 150, 16, row0, kButtonCheck);
+  CreatePanel(0, 40, 200, 40, list, kPanelMouse);
+  ASSERT_TRUE(PumpUntil([&] { return W(win)->visible() && static_cast<Fl_Window*>(W(win))->shown(); }));
+  auto run = [](const std::string& args) { return std::system(("xdotool " + args + " > /dev/null 2>&1").c_str()); };
+  const int wx = static_cast<Fl_Window*>(W(win))->x_root(), wy = static_cast<Fl_Window*>(W(win))->y_root();
+  ASSERT_EQ(run("mousemove --sync " + std::to_string(wx + 100) + " " + std::to_string(wy + 30)), 0);
+  ASSERT_TRUE(PumpUntil([&] { return W(row0)->contains(Fl::belowmouse()); }));
+  seen.clear();
+  ASSERT_EQ(run("mousemove --sync " + std::to_string(wx + 100) + " " + std::to_string(wy + 70)), 0);
+  ASSERT_TRUE(PumpUntil([&] { return !seen.empty(); }));
+  EXPECT_EQ(seen[0]->id, kMouseLeave);
+  EXPECT_EQ(seen[0]->source, row0);
+  seen.clear();
+  ASSERT_EQ(run("click 5"), 0);  // one step towards the user
+  ASSERT_TRUE(PumpUntil([&] {
+    for (auto& e : seen) if (e->id == kMouseWheel) return true;
+    return false;
+  }));
+  for (auto& e : seen) {
+    if (e->id != kMouseWheel) continue;
+    EXPECT_EQ(e->source, list);
+    EXPECT_EQ(e->data, -1);
+  }
+}
+
+}  // namespace
+}  // namespace corvane::tk
