@@ -17,8 +17,10 @@ Gadget* Toolkit::Make(Kind kind, const std::string& text, int x, int y, int w, i
   if (kind == Kind::Window && (style & kWindowCentre)) {
     Gadget* around = parent ? parent : Desktop();
     if (around) {
-      x = around->ClientWidth() / 2 - w / 2;
-      y = around->ClientHeight() / 2 - h / 2;
+      // Windows stand on the desktop: centring over a window adds its place.
+      const bool over_window = around->kind() == Kind::Window;
+      x = (over_window ? around->X() : 0) + around->ClientWidth() / 2 - w / 2;
+      y = (over_window ? around->Y() : 0) + around->ClientHeight() / 2 - h / 2;
     }
   }
   auto owned = std::make_unique<Gadget>();
