@@ -1,0 +1,68 @@
+// One entry of the catalogue: a program that the catalogue server offers for
+// the current platform and language, with the rules the install engine needs.
+//
+// programList holds the records of the current catalogue in ascending order of
+// fullname (byte order of the UTF-8 text, which is the code order of the
+// 8-bit characters the files hold); records with equal names stay in the order
+// they were added.  packageList holds the records of the packages found in the
+// download folder; its filler decides its order.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+struct tprogram;
+using ProgramPtr = std::shared_ptr<tprogram>;
+
+struct tprogram {
+  std::string name;                // identifier, upper case; stem of its description files
+  std::string fullname;            // display name and sort key
+  std::string url;                 // address in use; urls[what_url]
+  std::vector<std::string> urls;   // every download address
+  std::string desc;                // one-line description
+  std::string Longdesc;            // whole text of its description file
+  std::string author;
+  std::string web;
+  std::string license;
+  std::string message;             // text shown at installation
+  std::string fDelete;             // delete rule
+  std::string path;                // destination rule
+  std::string copy;                // copy rule
+  int status = 0;                  // 1 when its row was ticked for download
+  int what_url = 0;                // position of url in urls
+  std::string backup;              // backup rule
+
+  // 1 when this record's fullname sorts after other's (case-sensitive), else 0.
+  int Compare(const tprogram& other) const;
+
+  // Empties programList.
+  static void ClearAll();
+  // Number of slots AddFromArray reads.
+  static constexpr int kSlotCount = 13;
+  // Builds a record from the reader's 13 slots (identifier, NAME, URL, DESC,
+  // description text, WEB, AUTHOR, LICENSE, MESSAGE, PATH, COPY, BACKUP,
+  // DELETE), inserts it into programList at its sorted place and returns it.
+  // Missing slots count as empty.  URL is split at every "|"; url is its
+  // first entry (an empty URL gives one empty entry).
+  static ProgramPtr AddFromArray(const std::vector<std::string>& slots);
+  // Builds a record from the 13 slots as AddFromArray does, without adding it.
+  static ProgramPtr FromArray(const std::vector<std::string>& slots);
+  // Adds records in one pass: programList ends in the order that adding them
+  // one by one with AddFromArray would give.
+  static void AddAll(const std::vector<ProgramPtr>& records);
+  // Builds a record from the given fields (name turned to upper case),
+  // inserts it at its sorted place and returns it.
+  static ProgramPtr Add(const std::string& name, const std::string& fullname,
+                        const std::string& url, const std::string& desc,
+                        const std::string& Longdesc);
+  // Prints every record's fullname, one line each, in list order.
+  static void Show();
+};
+
+extern std::vector<ProgramPtr> programList;
+extern std::vector<ProgramPtr> packageList;
+
+}  // namespace corvane

@@ -1,0 +1,97 @@
+#include "install/extract_zip.h"
+
+#include "install/entry_name.h"
+#include "install/target_guard.h"
+#include "log/activity_log.h"
+#include "runtime/file_system.h"
+#include "runtime/text.h"
+#include "toolkit/toolkit.h"
+#include "zip/zip_reader.h"
+
+namespace corvane {
+namespace {
+
+std::string FolderPart(const std::string& name) {
+  std::size_t slash = name.rfind('/');
+  return slash == std::string::npos ? "" : name.substr(0, slash);
+}
+
+std::string FilePart(const std::string& name) {
+  std::size_t slash = name.rfind('/');
+  return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
+std::string WithoutExtension(const std::string& name) {
+  std::size_t dot = name.rfind('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+void Refuse(const std::string& name, const std::string& why) {
+  LogLine("Entry refused <" + PrintableName(name) + "> " + why);
+}
+
+}  // namespace
+
+int ExtractZip(const std::string& archive_in, const std::string& destination_in,
+               const std::string& only_name, int own_folder, const std::string& password) {
+  if (archive_in.empty() || destination_in.empty()) return -1;
+  const std::string archive = runtime::ReplaceAll(archive_in, "\\", "/");
+  std::string destination = runtime::ReplaceAll(destination_in, "\\", "/");
+  LogLine("Source: " + archive);
+  LogLine("Dest  : " + destination);
+
+  runtime::FileSystem& fs = runtime::Fs();
+  ZipReader zip;
+  if (!zip.Open(archive)) {
+    tk::Print("File non esiste <" + archive + ">");
+    if (fs.Kind(archive) == runtime::kFile) LogLine("Not a readable ZIP archive <" + archive + ">");
+    return -1;
+  }
+
+  // Everything written below this folder; links found on the way down from
+  // it are never followed.
+  const std::string root = destination;
+  const std::string own = destination + "/" + WithoutExtension(FilePart(archive));
+  if (fs.Kind(own) == runtime::kNone && !fs.IsLink(own)) {
+    bool made = fs.CreateFolderWithParents(own);
+    LogLine("Create dir <" + own + "> =" + (made ? "1" : "0"));
+  }
+  if (own_folder == 1) destination = own;
+
+  for (int i = 0; i < zip.Count(); ++i) {
+    const ZipEntry* entry = zip.Entry(i);
+    const std::string name = runtime::ReplaceAll(entry->name, "\\", "/");
+    std::string problem = EntryNameProblem(name);
+    if (!problem.empty()) {
+      Refuse(name, problem);
+      continue;
+    }
+    if (entry->is_link) {
+      Refuse(name, "symbolic link");
+      continue;
+    }
+    const std::string folder = FolderPart(name);
+    const std::string folder_path = folder.empty() ? destination : destination + "/" + folder;
+    const std::string out_path = destination + "/" + name;
+    std::string link = LinkBelow(root, out_path, true);
+    if (!link.empty()) {
+      Refuse(name, "passes through the symbolic link <" + link + ">");
+      continue;
+    }
+    if (fs.Kind(folder_path) == runtime::kNone) fs.CreateFolderWithParents(folder_path);
+    if (entry->size == 0) continue;
+    bool last = false;
+    if (!only_name.empty()) {
+      if (!runtime::EqualsIgnoreCase(only_name, FilePart(name))) continue;
+      last = true;
+    }
+    ZipStatus status = zip.ExtractEntry(i, out_path, password);
+    if (status != ZipStatus::kOk)
+      LogLine("Extract failed <" + PrintableName(name) + "> " + ZipStatusText(status));
+    if (last) break;
+  }
+  zip.Close();
+  return 1;
+}
+
+}  // namespace corvane
