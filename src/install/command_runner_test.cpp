@@ -1,12 +1,11 @@
 #include "install/command_runner.h"
 
-#include <cstring>
 #include <fstream>
 
 #include "install/install_page.h"
 #include "install/install_test_fixture.h"
 #include "runtime/environment.h"
-#include "runtime/process.h"
+#include "support/scripted_process.h"
 
 namespace corvane {
 namespace {
@@ -20,7 +19,6 @@ class CommandRunnerTest : public InScratchFolder {
   void TearDown() override {
     runtime::SetEnv("PATH", saved_path_);
     installStopButton = nullptr;
-    installOutput = nullptr;
     InScratchFolder::TearDown();
   }
   // A shell script tool; its path.
@@ -84,15 +82,6 @@ TEST_F(CommandRunnerTest, StopButtonEndsARunningToolWithBreak) {
   EXPECT_TRUE(Logged("Process blocked by user..."));
 }
 
-TEST_F(CommandRunnerTest, OutputLinesGoToTheInstallOutputWhenThereIsOne) {
-  AddOutputLine("nowhere");  // no output area yet: nothing happens
-  tk::Gadget* window = tk::CreateWindow("Install", 0, 0, 400, 300, nullptr, tk::kWindowTitleBar);
-  installOutput = tk::CreateTextArea(0, 0, 300, 200, window, tk::kTextReadOnly);
-  AddOutputLine("first");
-  AddOutputLine("");
-  EXPECT_EQ(installOutput->Text(), "first\n\n");
-}
-
 TEST_F(CommandRunnerTest, FoundInPathMatchesPartsOfElementsCaseIgnored) {
   runtime::SetEnv("PATH", "/usr/bin:/opt/MinGW/bin");
   EXPECT_EQ(FoundInPath("MinGW"), 1);
@@ -103,75 +92,30 @@ TEST_F(CommandRunnerTest, FoundInPathMatchesPartsOfElementsCaseIgnored) {
   EXPECT_EQ(FoundInPath(""), 0);
 }
 
-// A tool whose output and end a test scripts exactly.
-struct Script {
-  std::string pipe;  // bytes the tool has written and nobody has read
-  bool ended = false;
-  std::function<void(Script&)> on_running;  // runs when asked whether the tool still runs
-  int reads = 0, waits = 0;
-};
-
-class ScriptedProcess : public runtime::Process {
- public:
-  explicit ScriptedProcess(std::shared_ptr<Script> s) : s_(std::move(s)) {}
-  long long ReadOutput(char* buffer, std::size_t size) override {
-    if (++s_->reads > 100000) s_->ended = true;  // a runner that spins ends here, and the test fails
-    if (s_->pipe.empty()) return s_->ended ? -1 : 0;
-    std::size_t n = std::min(size, s_->pipe.size());
-    std::memcpy(buffer, s_->pipe.data(), n);
-    s_->pipe.erase(0, n);
-    return static_cast<long long>(n);
-  }
-  void WaitForOutput(int) override { ++s_->waits; }
-  bool Running() override {
-    if (s_->on_running && !s_->ended) s_->on_running(*s_);
-    return !s_->ended;
-  }
-  bool WaitForExit(int) override { return s_->ended; }
-  void Terminate() override { s_->ended = true; }
-  int ExitCode() override { return 0; }
-  std::string ErrorOutput() override { return ""; }
-
- private:
-  std::shared_ptr<Script> s_;
-};
-
 class ScriptedRunnerTest : public CommandRunnerTest {
  protected:
-  void SetUp() override {
-    CommandRunnerTest::SetUp();
-    runtime::SetProcessStarter([this](const std::string&) { return std::make_unique<ScriptedProcess>(script_); });
-  }
-  void TearDown() override {
-    runtime::SetProcessStarter(nullptr);
-    CommandRunnerTest::TearDown();
-  }
-  std::shared_ptr<Script> script_ = std::make_shared<Script>();
+  std::shared_ptr<testing::ToolScript> script_ = std::make_shared<testing::ToolScript>();
+  testing::ScriptedTools tools_{script_};
 };
 
 TEST_F(ScriptedRunnerTest, StopStillCurrentStopsTheNextCommandBeforeItStarts) {
-  int started = 0;
-  runtime::SetProcessStarter([&](const std::string&) {
-    ++started;
-    return std::make_unique<ScriptedProcess>(script_);
-  });
   tk::Gadget* stop = MakeStopButton();
   ASSERT_TRUE(ui().Click(stop));
   ASSERT_TRUE(tk::PollEvent());
   EXPECT_EQ(RunCommand("tool"), "BREAK");
-  EXPECT_EQ(started, 0);
+  EXPECT_EQ(script_->starts, 0);
   // Any other event taken off the queue ends the stop.
   tk::EmitEvent(tk::MakeEvent(tk::kTimerTick, nullptr));
   ASSERT_TRUE(tk::PollEvent());
   script_->pipe = "ran\n";
   script_->ended = true;
   EXPECT_EQ(RunCommand("tool"), "ran");
-  EXPECT_EQ(started, 1);
+  EXPECT_EQ(script_->starts, 1);
 }
 
 TEST_F(ScriptedRunnerTest, OutputWrittenJustBeforeTheEndIsKept) {
   script_->pipe = "first\n";
-  script_->on_running = [](Script& s) {
+  script_->on_running = [](testing::ToolScript& s) {
     s.pipe += "late\nlast";
     s.ended = true;
   };
@@ -181,7 +125,7 @@ TEST_F(ScriptedRunnerTest, OutputWrittenJustBeforeTheEndIsKept) {
 TEST_F(ScriptedRunnerTest, PartLineWhileTheToolRunsIsWaitedFor) {
   script_->pipe = "abc";
   int asked = 0;
-  script_->on_running = [&](Script& s) {
+  script_->on_running = [&](testing::ToolScript& s) {
     if (++asked == 3) {
       s.pipe += "def\n";
       s.ended = true;

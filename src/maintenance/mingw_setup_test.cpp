@@ -4,6 +4,7 @@
 #include "maintenance/setup_test_fixture.h"
 #include "maintenance/version_check.h"
 #include "settings/messages.h"
+#include "support/scripted_process.h"
 #include "widgets/tapplication.h"
 
 namespace corvane {
@@ -148,8 +149,12 @@ TEST_F(VersionReportTest, ToolOutputFirstLineOrEverything) {
 }
 
 TEST_F(VersionReportTest, ToolThatNeverEndsIsStoppedAtTheLimit) {
-  SetToolOutputLimit(50);
-  EXPECT_EQ(ToolOutput(Tool("hang", "echo partial; exec sleep 300"), 0), "partial\n");
+  auto script = std::make_shared<testing::ToolScript>();
+  script->pipe = "partial\n";
+  testing::ScriptedTools tools(script);
+  SetToolOutputLimit(20);
+  EXPECT_EQ(ToolOutput("svn info http://unreachable", 0), "partial\n");
+  EXPECT_TRUE(script->terminated);
   EXPECT_TRUE(LogMentions("Tool still running after"));
 }
 

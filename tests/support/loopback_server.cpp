@@ -41,6 +41,10 @@ Reply& Reply::SendSlowly(std::string bytes, int pause_ms) {
   steps_.push_back({Step::kSlow, std::move(bytes), pause_ms});
   return *this;
 }
+Reply& Reply::Repeat(std::string bytes, long long times) {
+  steps_.push_back({Step::kRepeat, std::move(bytes), 0, times});
+  return *this;
+}
 Reply& Reply::Pause(int ms) {
   steps_.push_back({Step::kPause, {}, ms});
   return *this;
@@ -226,6 +230,9 @@ void LoopbackServer::Handle(int fd, std::size_t index) {
         case Reply::Step::kSlow:
           for (std::size_t i = 0; go_on && i < s.bytes.size(); ++i)
             go_on = SendAll(fd, &s.bytes[i], 1) && WaitOrStop(s.ms);
+          break;
+        case Reply::Step::kRepeat:
+          for (long long i = 0; go_on && i < s.times; ++i) go_on = SendAll(fd, s.bytes.data(), s.bytes.size());
           break;
         case Reply::Step::kPause:
           go_on = WaitOrStop(s.ms);

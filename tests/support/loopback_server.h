@@ -39,6 +39,9 @@ class Reply {
   Reply& Send(std::string bytes);
   // Sends the bytes one at a time with a pause after each.
   Reply& SendSlowly(std::string bytes, int pause_ms);
+  // Sends the bytes `times` times over (a huge answer without holding it in
+  // memory); stops early when the client goes away.
+  Reply& Repeat(std::string bytes, long long times);
   Reply& Pause(int ms);
   // Keeps the connection open without a byte until the server stops.
   Reply& Hang();
@@ -48,9 +51,10 @@ class Reply {
   Reply& Close();
 
   struct Step {
-    enum Kind { kSend, kSlow, kPause, kHang, kReset, kClose } kind;
+    enum Kind { kSend, kSlow, kPause, kHang, kReset, kClose, kRepeat } kind;
     std::string bytes;
     int ms = 0;
+    long long times = 0;
   };
   const std::vector<Step>& Steps() const { return steps_; }
 
