@@ -1,0 +1,47 @@
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace corvane::app {
+namespace {
+
+TEST(CommandLine, OptionsTakeTheirValuesInBothForms) {
+  CommandLine line = ParseCommandLine({"--server", "http://127.0.0.1:8080", "--home=/tmp/h"});
+  EXPECT_EQ(line.error, "");
+  EXPECT_EQ(line.server, "http://127.0.0.1:8080");
+  EXPECT_EQ(line.home, "/tmp/h");
+  EXPECT_FALSE(line.help);
+  EXPECT_FALSE(line.version);
+
+  line = ParseCommandLine({"--version", "-h"});
+  EXPECT_TRUE(line.version);
+  EXPECT_TRUE(line.help);
+}
+
+TEST(CommandLine, MistakesAreNamed) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string error;
+  } cases[] = {
+      {{"--server"}, "option --server needs a value"},
+      {{"--home", ""}, "option --home needs a value"},
+      {{"--home="}, "option --home needs a value"},
+      {{"--serverx=1"}, "unknown option --serverx=1"},
+      {{"-x"}, "unknown option -x"},
+      {{"file.txt"}, "unexpected argument file.txt"},
+      {{"--help", "--bogus", "--alsobogus"}, "unknown option --bogus"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ParseCommandLine(c.args).error, c.error) << c.args[0];
+  }
+}
+
+TEST(CommandLine, ValueMayLookLikeAnOption) {
+  // A folder named like an option is still the folder asked for.
+  CommandLine line = ParseCommandLine({"--home", "--server"});
+  EXPECT_EQ(line.error, "");
+  EXPECT_EQ(line.home, "--server");
+}
+
+}  // namespace
+}  // namespace corvane::app

@@ -1,0 +1,22 @@
+// The "3.Install" page: the downloaded packages as a list of tickable rows,
+// the install and STOP buttons, the output area and progress bar of an
+// installation, and the page buttons.  The gadgets the install engine uses
+// are the globals of install/install_page.h; the shell sets them here.
+#pragma once
+
+#include "toolkit/toolkit.h"
+
+namespace corvane {
+
+extern tk::Gadget* installPicturePanel;
+extern tk::Gadget* installHeading;
+
+// Builds the page on mainApp's tab page 2; the STOP button starts disabled.
+void BuildInstallPage();
+
+// Empties installOutput the way the page does it: select all, then set empty.
+void ClearInstallOutput();
+
+void ResetInstallPageView();
+
+}  // namespace corvane

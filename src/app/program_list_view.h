@@ -1,0 +1,23 @@
+// Filling the Start page's program list (programChooser) from programList:
+// one ticked row per record, with the rows of programs already in the
+// download folder coloured green and unticked.
+#pragma once
+
+#include "catalogue/tprogram.h"
+
+namespace corvane {
+
+// Row colours of a program already in "download".
+inline constexpr int kDownloadedBack[3] = {50, 200, 50};
+inline constexpr int kDownloadedSelect[3] = {90, 210, 90};
+
+// Appends a row per record of programList to programChooser (which the caller
+// empties first when it refills).  A record without a full name gets no row;
+// each row carries its record, so the rows after it still belong to their
+// own records.
+void FillDownloadList();
+
+// The record a row of programChooser carries, or null (no row, no record).
+ProgramPtr ProgramOfRow(int row);
+
+}  // namespace corvane

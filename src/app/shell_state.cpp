@@ -1,0 +1,17 @@
+#include "app/shell_state.h"
+
+#include "maintenance/version_check.h"
+
+namespace corvane {
+
+std::string osName;
+std::string programFilesFolder;
+
+std::string ApplicationTitle() { return std::string(kProgramName) + " " + programVersion; }
+
+void ResetShellState() {
+  osName.clear();
+  programFilesFolder.clear();
+}
+
+}  // namespace corvane

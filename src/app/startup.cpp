@@ -1,0 +1,137 @@
+#include "app/startup.h"
+
+#include <optional>
+#include <string>
+
+#include "app/after_event.h"
+#include "app/dialogs.h"
+#include "app/languages.h"
+#include "app/main_window.h"
+#include "app/shell_state.h"
+#include "catalogue/catalogue_names.h"
+#include "catalogue/tprogram.h"
+#include "log/activity_log.h"
+#include "maintenance/version_check.h"
+#include "runtime/environment.h"
+#include "runtime/file_system.h"
+#include "runtime/text.h"
+#include "settings/config.h"
+#include "settings/messages.h"
+#include "widgets/tapplication.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr double kLoopTimerHz = 2.0;
+
+// Copies the embedded catalogue line by line, each line ended with CR LF.
+void WriteEnglishCatalogue() {
+  std::optional<std::string> source = runtime::Fs().ReadFile(kEnglishCatalogue);
+  std::string bytes;
+  if (source) bytes = runtime::WriteLines(runtime::ReadLines(*source));
+  runtime::Fs().WriteFile(kEnglishLangFile, bytes);
+}
+
+bool ToolchainFound() {
+  return runtime::Fs().Kind(TARNPATH + "\\bin\\tnc.exe") == runtime::kFile;
+}
+
+// The configured language's texts.  Without its file the table would stay
+// empty, leaving every caption blank and every menu item a separator, so the
+// English texts are taken instead.
+void LoadTexts() {
+  LoadLocale();
+  if (runtime::Fs().Kind("lang/" + LANGUAGE + ".lang") == runtime::kFile) return;
+  const int english = FindInList("english", languageList);
+  if (english < 0) return;
+  LogLine("No language file for <" + LANGUAGE + "> - English texts used");
+  const std::string configured = LANGUAGE;
+  LANGUAGE = languageList[english];
+  LoadLocale();
+  LANGUAGE = configured;
+}
+
+}  // namespace
+
+void SetUpFolders() {
+  runtime::FileSystem& fs = runtime::Fs();
+  fs.CreateFolder("lang");
+  fs.CreateFolder("data");
+  fs.CreateFolder("download");
+  if (languageList.empty()) {
+    WriteEnglishCatalogue();
+    fs.DeleteFile(kConfigFile);
+    languageList = ListFiles("lang", ".lang");
+  }
+}
+
+void CheckToolchainFolder() {
+  if (!TARNPATH.empty()) return;
+  AskPath(kAskTarnicPath);
+  // Anything at the place (file or folder) is accepted on the first look;
+  // after that only a file.
+  if (runtime::Fs().Kind(TARNPATH + "\\bin\\tnc.exe") == runtime::kNone) {
+    while (true) {
+      if (tk::Confirm(messages[86], true)) {
+        AskPath(kAskSvnPath);
+        AskPath(kAskTarnicPath);
+        break;
+      }
+      AskPath(kAskTarnicPath);
+      if (ToolchainFound()) break;
+    }
+  }
+  LogLine("Tarnic Path: <" + TARNPATH + ">");
+}
+
+void CheckWinrarFolder() {
+  if (!WINRAR.empty()) return;
+  if (runtime::Fs().Kind(WINRAR + "\\unrar.exe") == runtime::kNone) {
+    tk::Notify("Please check your path for WinRAR!", true);
+    AskPath(kAskWinrarPath);
+  }
+  LogLine("WinRar Path : " + WINRAR);
+}
+
+void StartUp() {
+  // 1. The resources are linked into the program and need no registration.
+  // 2, 3. The message table, and the language files there are.
+  ResetMessages();
+  languageList = ListFiles("lang", ".lang");
+  // 4.
+  programFilesFolder = runtime::GetEnv("PROGRAMFILES");
+  programList.clear();
+  packageList.clear();
+  // 5-8.
+  SetUpFolders();
+  OpenLog("");
+  LoadConfig();
+  LoadTexts();
+  // 9. The catalogue server publishes Windows packages whatever runs them.
+  platformWin32 = 1;
+  osName = runtime::SystemName();
+  // 10, 11.
+  CheckVersion();
+  RefreshLanguages(0);
+  // 12. Catalogue reloads and the saved configuration use English from here
+  // on until the user picks a language; the texts loaded above stay.
+  const int english = FindInList("english", languageList);
+  if (english >= 0) {
+    LANGUAGE = languageList[english];
+  } else {
+    LogLine("No English language file in lang - LANGUAGE stays <" + LANGUAGE + ">");
+  }
+  // 13, 14.
+  tk::SetAppTitle(ApplicationTitle());
+  BuildMainWindow();
+  // 15, 16.
+  CheckToolchainFolder();
+  CheckWinrarFolder();
+  // 17-19.
+  mainApp->ShowTabber(0);
+  StartLoopBookkeeping();
+  tk::CreateTimer(kLoopTimerHz);
+}
+
+}  // namespace corvane

@@ -1,0 +1,139 @@
+// The download run driven through the window: size queries that fail, URL
+// changes, giving up, size texts, STOP and the end of a run, against scripted
+// servers on loopback.
+#include "e2e/app_harness.h"
+
+#include "app/after_event.h"
+#include "app/download_page.h"
+#include "app/download_run.h"
+#include "app/start_page.h"
+#include "install/install_page.h"
+#include "settings/messages.h"
+
+namespace corvane::testing {
+namespace {
+
+std::string Bytes(int n, char c) { return std::string(std::size_t(n), c); }
+
+class DownloadRunTest : public ::testing::Test {
+ protected:
+  void StartAndOpenDownloadPage(const std::vector<TestProgram>& programs) {
+    app.ServeStandardFiles();
+    app.ServeCatalogue("english", app.Catalogue(programs));
+    app.PrepareHome();
+    app.Start();
+    app.ui->Click(goToDownloadButton);
+    app.Turn();
+    ASSERT_TRUE(downloadButton->Enabled());
+  }
+  // Presses "Download now!" and records the size label after every turn
+  // until the run ends.
+  std::vector<std::string> RunToEnd(int max_turns = 40) {
+    std::vector<std::string> sizes;
+    app.ui->Click(downloadButton);
+    for (int i = 0; i < max_turns; ++i) {
+      app.Turn();
+      sizes.push_back(downloadSizeLabel->Text());
+      if (!downloading) break;
+    }
+    return sizes;
+  }
+  AppHarness app;
+};
+
+TEST_F(DownloadRunTest, SizelessFileIsGivenUpAfterFourTriesAndAlternativeUrlsAreTaken) {
+  HttpLimits limits = GetHttpLimits();
+  limits.read_idle_ms = 40;  // "never answers" costs milliseconds here
+  SetHttpLimits(limits);
+  app.server.On("HEAD", "/files/alpha.zip", Reply().Send("HTTP/1.0 200 OK\r\n\r\n"));
+  app.server.Serve("/files/beta.zip", Bytes(1023, 'b'));
+  app.server.On("HEAD", "/hang1/gamma.zip", Reply().Hang());
+  app.server.On("HEAD", "/hang2/gamma.zip", Reply().Hang());
+  app.server.Serve("/files/gamma.zip", Bytes(2048, 'g'));
+  StartAndOpenDownloadPage({{"A", "Alpha", {"/files/alpha.zip"}},
+                            {"B", "Beta", {"/files/beta.zip"}},
+                            {"G", "Gamma", {"/hang1/gamma.zip", "/hang2/gamma.zip", "/files/gamma.zip"}}});
+
+  std::vector<std::string> sizes = RunToEnd();
+  const std::string unknown = "File unknow - try: ";
+  std::vector<std::string> expected = {
+      unknown + "1", unknown + "2", unknown + "3", unknown + "4",  // Alpha given up
+      "File size 0 Kb",                                            // Beta, 1023 bytes
+      unknown + "1", unknown + "2", unknown + "3", unknown + "4",  // Gamma, first URL
+      unknown + "1", unknown + "2", unknown + "3", unknown + "4",  // second URL
+      "File size 2 Kb"};                                           // third URL, 2048 bytes
+  EXPECT_EQ(sizes, expected);
+
+  EXPECT_TRUE(app.LogHas("Tried 3 times! No way...."));
+  EXPECT_NE(installOutput->Text().find("Tried 3 times! No way...."), std::string::npos);
+  EXPECT_TRUE(app.LogHas("Change URL...<" + app.server.Url("/hang2/gamma.zip") + ">"));
+  EXPECT_TRUE(app.LogHas("Change URL...<" + app.server.Url("/files/gamma.zip") + ">"));
+  EXPECT_EQ(urlLabel->Text(), app.server.Url("/files/gamma.zip"));
+
+  EXPECT_EQ(downloadStatusLabel->Text(), "All files downloaded!");
+  EXPECT_EQ(downloadFileLabel->Text(), "");
+  EXPECT_TRUE(downloadButton->Enabled());
+  EXPECT_TRUE(downloadBackButton->Enabled());
+  EXPECT_TRUE(goToInstallButton->Enabled());
+  EXPECT_FALSE(downloadStopButton->Enabled());
+  EXPECT_DOUBLE_EQ(overallProgress->Progress(), 1.0);
+  EXPECT_EQ(app.home.Read("download/beta.zip"), Bytes(1023, 'b'));
+  EXPECT_EQ(app.home.Read("download/gamma.zip"), Bytes(2048, 'g'));
+  EXPECT_FALSE(app.home.Exists("download/alpha.zip"));
+}
+
+TEST_F(DownloadRunTest, LabelsFollowTheRunAndTheLastUrlKeepsBeingTriedUntilStop) {
+  app.server.On("HEAD", "/files/one.zip", Reply().Send("HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n"));
+  StartAndOpenDownloadPage({{"ONE", "One", {"/files/one.zip", "/files/one.zip"}}});
+  app.ui->Click(downloadButton);
+  app.Turn();
+  EXPECT_EQ(downloadStatusLabel->Text(), "File to download 1/1");
+  EXPECT_EQ(downloadTotalLabel->Text(), "Total 1/1");
+  EXPECT_EQ(downloadFileLabel->Text(), "File One");
+  EXPECT_FALSE(downloadButton->Enabled());
+  EXPECT_FALSE(downloadBackButton->Enabled());
+  EXPECT_FALSE(goToInstallButton->Enabled());
+  EXPECT_TRUE(downloadStopButton->Enabled());
+  app.Turn(11);  // twelve failed queries: three series of four on the last URL
+  EXPECT_TRUE(downloading);
+  EXPECT_EQ(downloadSizeLabel->Text(), "File unknow - try: 4");
+  EXPECT_EQ(currentProgram->what_url, 1);
+
+  ::testing::internal::CaptureStdout();
+  app.ui->Click(downloadStopButton);
+  app.Turn();
+  EXPECT_NE(::testing::internal::GetCapturedStdout().find(" S T O P ! ! ! !"), std::string::npos);
+  EXPECT_FALSE(downloading);
+  EXPECT_TRUE(downloadButton->Enabled());
+  EXPECT_FALSE(downloadStopButton->Enabled());
+  EXPECT_EQ(downloadFileLabel->Text(), "File One");  // labels keep their texts
+}
+
+TEST_F(DownloadRunTest, StopAfterTheFirstFileAndStartAgainBeginsWithTheFirst) {
+  for (const char* name : {"prog01", "prog02", "prog03"}) {
+    app.server.Serve(std::string("/files/") + name + ".zip", Bytes(300, name[5]));
+  }
+  StartAndOpenDownloadPage(Programs(3));
+  app.ui->Click(downloadButton);
+  app.Turn();  // starts the run; the first file arrives in the same turn
+  EXPECT_EQ(downloadIndex, 2);
+  EXPECT_EQ(downloadFileLabel->Text(), "File Program 02");
+  app.ui->Click(downloadStopButton);
+  app.Turn();
+  EXPECT_FALSE(downloading);
+
+  app.ui->Click(downloadButton);
+  app.Turn();
+  EXPECT_TRUE(downloading);
+  EXPECT_EQ(downloadIndex, 2);  // the first file again, then on
+  int gets_of_first = 0;
+  for (const std::string& line : app.server.RequestLines()) gets_of_first += line == "GET /files/prog01.zip HTTP/1.0";
+  EXPECT_EQ(gets_of_first, 2);
+  app.Turn(2);
+  EXPECT_FALSE(downloading);
+  EXPECT_EQ(downloadStatusLabel->Text(), "All files downloaded!");
+  EXPECT_EQ(app.home.Read("download/prog03.zip"), Bytes(300, '3'));
+}
+
+}  // namespace
+}  // namespace corvane::testing

@@ -1,0 +1,133 @@
+// Start-up of the whole application: the first run in an empty folder, the
+// configured language, and the toolchain folder question.
+#include "e2e/app_harness.h"
+
+#include <cstdio>
+
+#include "app/start_page.h"
+#include "settings/config.h"
+#include "settings/messages.h"
+#include "widgets/tmultibutton.h"
+
+namespace corvane::testing {
+namespace {
+
+TEST(StartUp, FirstRunWritesEnglishAndFreshConfigurationAndAsksBothFolders) {
+  AppHarness app;
+  app.ServeStandardFiles({});  // the server names no language file: the embedded one must do
+  app.ServeCatalogue("english", app.Catalogue(Programs(12)));
+  app.home.Write("data/conf.txt", "LANGUAGE=DEUTSCH\r\nAUTOUPDATE=FALSE\r\n");  // stale, deleted
+  app.home.Write("tools/tarnic/bin/tnc.exe", "x");
+  app.ui->AnswerFolder(app.home / "tools/tarnic");
+  app.ui->AnswerFolder(app.home / "tools/winrar");
+  app.Start();
+
+  EXPECT_EQ(app.home.Read("lang/english.lang"),
+            runtime::WriteLines(runtime::ReadLines(EmbeddedEnglish())));
+  EXPECT_TRUE(app.LogHas("Loading configuration - creating new file"));
+  std::vector<std::string> expected = {
+      "LANGUAGE=ENGLISH", "AUTOUPDATE=TRUE", "URLUPDATE=" + app.server.Root() + "/download",
+      "AUTOEXECUTE=TRUE", "WINRAR=" + (app.home / "tools/winrar"),
+      "TARNPATH=" + (app.home / "tools/tarnic"), "SVNPATH=", "DEFAULT_INSTALL=0",
+      "DISABLE_DELETE=1", "APPVERSION=.99"};
+  EXPECT_EQ(app.ConfigLines(), expected);
+
+  // Both folder checks ran, with their log lines.
+  EXPECT_EQ(app.BoxesShown(tk::BoxKind::Folder, messages[60]), 1);
+  EXPECT_EQ(app.BoxesShown(tk::BoxKind::Notify, "Please check your path for WinRAR!"), 1);
+  EXPECT_TRUE(app.LogHas("Tarnic Path: <" + (app.home / "tools/tarnic") + ">"));
+  EXPECT_TRUE(app.LogHas("WinRar Path : " + (app.home / "tools/winrar")));
+
+  // The Start page shows the catalogue with every row ticked.
+  EXPECT_EQ(mainApp->_show_tabber, 0);
+  ASSERT_EQ(programChooser->CountItems(), 12);
+  EXPECT_EQ(startHeading->Text(), messages[54] + "12/12");
+  EXPECT_EQ(messages[54], "Select programs to download ");
+
+  ASSERT_TRUE(app.ui->Click(programChooser->array[3]->button));
+  app.Turn();
+  EXPECT_EQ(startHeading->Text(), messages[54] + " (11/12)");
+}
+
+TEST(StartUp, ConfiguredLanguageShowsItsTextsWhileCatalogueAndSavingUseEnglish) {
+  AppHarness app;
+  const std::string italian = "20::Archivio\r\n39::Esci\r\n53::Vai al download>\r\n";
+  app.ServeStandardFiles({"english.lang", "italiano.lang"});
+  app.server.Serve("/download/corvane/italiano.lang", italian);
+  app.ServeCatalogue("english", app.Catalogue(Programs(2)));
+  app.ServeCatalogue("italiano", app.Catalogue({{"UNO", "Programma Uno", {"/files/uno.zip"}}}));
+  app.PrepareHome("ITALIANO");
+  app.home.Write("lang/italiano.lang", italian);
+  app.Start();
+
+  EXPECT_EQ(goToDownloadButton->Text(), "Vai al download>");
+  EXPECT_EQ(messages[20], "Archivio");
+  EXPECT_EQ(LANGUAGE, "ENGLISH");
+  // The catalogue loaded by the language refresh is the configured one; the
+  // next reload is English.
+  ASSERT_EQ(programChooser->CountItems(), 1);
+  EXPECT_EQ(programChooser->array[0]->button->Text(), "Programma Uno");
+  app.ui->Click(updateListButton);
+  app.Turn();
+  ASSERT_EQ(programChooser->CountItems(), 2);
+  EXPECT_EQ(programChooser->array[0]->button->Text(), "Program 01");
+
+  ASSERT_TRUE(app.ui->ChooseMenu(app.Window(), 1999));  // Exit, then OK
+  app.Turn();
+  EXPECT_FALSE(mainApp->Running());
+  EXPECT_EQ(app.ConfigLines().at(0), "LANGUAGE=ENGLISH");
+}
+
+TEST(StartUp, WithoutEnglishFileLanguageKeepsItsValueAndTheLogSaysSo) {
+  AppHarness app;
+  app.ServeStandardFiles({});
+  app.PrepareHome("DEUTSCH");
+  std::remove((app.home / "lang/english.lang").c_str());  // only a German file is there
+  app.home.Write("lang/deutsch.lang", "53::Weiter zum Download>\r\n");
+  app.Start();
+  EXPECT_EQ(LANGUAGE, "DEUTSCH");
+  EXPECT_TRUE(app.LogHas("No English language file in lang - LANGUAGE stays <DEUTSCH>"));
+  EXPECT_EQ(goToDownloadButton->Text(), "Weiter zum Download>");
+}
+
+TEST(StartUp, ToolchainQuestionRepeatsUntilAFolderWithTheCompilerIsChosen) {
+  AppHarness app;
+  app.ServeStandardFiles();
+  app.PrepareHome();
+  app.WriteConfig("ENGLISH", "FALSE", app.home / "winrar", "");
+  app.home.Write("empty/readme.txt", "no compiler here");
+  app.home.Write("good/BIN/TNC.EXE", "x");  // letter case does not matter
+  app.ui->AnswerFolder(app.home / "empty");
+  app.ui->AnswerNext(false);  // "Select Tarnic please": Cancel
+  app.ui->AnswerFolder(app.home / "empty");
+  app.ui->AnswerNext(false);
+  app.ui->AnswerFolder(app.home / "good");
+  app.Start();
+
+  EXPECT_EQ(app.BoxesShown(tk::BoxKind::Confirm, messages[86]), 2);
+  for (const tk::ShownBox& box : app.ui->Boxes()) {
+    if (box.kind == tk::BoxKind::Confirm) EXPECT_TRUE(box.serious);
+  }
+  EXPECT_EQ(app.BoxesShown(tk::BoxKind::Folder, messages[60]), 3);
+  EXPECT_EQ(TARNPATH, app.home / "good");
+  EXPECT_TRUE(app.LogHas("Tarnic Path: <" + (app.home / "good") + ">"));
+  EXPECT_EQ(app.ui->PendingAnswers(), 0u);
+}
+
+TEST(StartUp, OkOnTheToolchainQuestionAsksForTheSvnFolderAndLeaves) {
+  AppHarness app;
+  app.ServeStandardFiles();
+  app.PrepareHome();
+  app.WriteConfig("ENGLISH", "FALSE", app.home / "winrar", "");
+  app.ui->AnswerFolder(app.home / "none");
+  app.ui->AnswerNext(true);
+  app.ui->AnswerFolder(app.home / "svn");
+  app.ui->AnswerFolder(app.home / "still-none");
+  app.Start();
+  EXPECT_EQ(SVNPATH, app.home / "svn");
+  EXPECT_EQ(TARNPATH, app.home / "still-none");
+  EXPECT_EQ(app.BoxesShown(tk::BoxKind::Folder, messages[87]), 1);
+}
+
+}  // namespace
+}  // namespace corvane::testing
