@@ -231,26 +231,38 @@ WHITE = (255, 255, 255, 255)
 
 
 def draw_logo():
+    # The middle band (y 58..182) holds the emblem and the name on its own, as
+    # the Info box shows the picture centred in a 125-pixel-high panel; the
+    # Start page shows the whole of it.
     c = Canvas(120, 240)
+    cx, cy, r = 60.0, 103.0, 43.0
+    k = r / 55.0
+
+    def at(x, y):  # emblem coordinates drawn for a 55-pixel radius around (60, 60)
+        return (cx + (x - 60) * k, cy + (y - 60) * k)
+
+    # Waves above.
+    for n, colour in enumerate((ORANGE, TEAL, DEEP)):
+        y = 16 + n * 9
+        top = [(10 + i, y + 3 * math.sin((i + n * 9) / 9.0)) for i in range(0, 101, 2)]
+        bottom = [(x, yy + 4) for x, yy in reversed(top)]
+        c.fill_polygon(top + bottom, colour)
     # Emblem: a ring around a disc with a bold T and a spark.
-    c.fill_circle(60, 62, 56, (0, 0, 0, 40))                     # soft shadow
-    c.fill_circle(60, 60, 55, diagonal(TEAL, DEEP, 10, 10, 110, 110))
-    c.fill_ring(60, 60, 55, 48, diagonal((120, 220, 225, 255), (40, 110, 190, 255),
-                                         10, 10, 110, 110))
-    c.fill_ring(60, 60, 44, 42, (255, 255, 255, 90))
-    t_shape = [(30, 34), (90, 34), (90, 48), (67, 48), (67, 90), (53, 90), (53, 48), (30, 48)]
-    c.fill_polygon([(x + 2, y + 2) for x, y in t_shape], (0, 0, 0, 70))
-    c.fill_polygon(t_shape, vertical(WHITE, (210, 232, 250, 255), 34, 90))
-    spark = [(84, 18), (88, 28), (98, 32), (88, 36), (84, 46), (80, 36), (70, 32), (80, 28)]
+    c.fill_circle(cx, cy + 2, r + 1, (0, 0, 0, 40))
+    c.fill_circle(cx, cy, r, diagonal(TEAL, DEEP, cx - r, cy - r, cx + r, cy + r))
+    c.fill_ring(cx, cy, r, r - 6, diagonal((120, 220, 225, 255), (40, 110, 190, 255),
+                                           cx - r, cy - r, cx + r, cy + r))
+    c.fill_ring(cx, cy, r - 9, r - 10.5, (255, 255, 255, 90))
+    t_shape = [at(x, y) for x, y in ((30, 34), (90, 34), (90, 48), (67, 48), (67, 90),
+                                     (53, 90), (53, 48), (30, 48))]
+    c.fill_polygon([(x + 1.5, y + 1.5) for x, y in t_shape], (0, 0, 0, 70))
+    c.fill_polygon(t_shape, vertical(WHITE, (210, 232, 250, 255), cy - 20, cy + 24))
+    spark = [at(x, y) for x, y in ((84, 18), (88, 28), (98, 32), (88, 36), (84, 46), (80, 36),
+                                   (70, 32), (80, 28))]
     c.fill_polygon(spark, ORANGE)
-    # Name and a small wave under it.
-    c.text(9, 132, "TARNIC", 3, INK)
-    for k, colour in enumerate((ORANGE, TEAL, DEEP)):
-        y = 168 + k * 8
-        pts_top = [(10 + i, y + 3 * math.sin((i + k * 9) / 9.0)) for i in range(0, 101, 2)]
-        pts_bottom = [(x, yy + 4) for x, yy in reversed(pts_top)]
-        c.fill_polygon(pts_top + pts_bottom, colour)
-    c.text(6, 204, "TOOLCHAIN", 2, (70, 90, 120, 255), spacing=1)
+    # Name, then the word under it.
+    c.text(9, 154, "TARNIC", 3, INK)
+    c.text(6, 198, "TOOLCHAIN", 2, (70, 90, 120, 255), spacing=1)
     return c
 
 
