@@ -1,6 +1,5 @@
 #include "maintenance/mingw_setup.h"
 
-#include <chrono>
 #include <memory>
 
 #include "install/command_runner.h"
@@ -10,6 +9,7 @@
 #include "runtime/command_line.h"
 #include "runtime/environment.h"
 #include "runtime/file_system.h"
+#include "runtime/clock.h"
 #include "runtime/process.h"
 #include "runtime/text.h"
 #include "settings/config.h"
@@ -182,7 +182,7 @@ void SetToolOutputLimit(int milliseconds) { g_tool_limit_ms = milliseconds; }
 std::string ToolOutput(const std::string& command_line, int mode) {
   std::unique_ptr<runtime::Process> tool = runtime::StartProcess(command_line);
   if (!tool) return "";
-  auto give_up = std::chrono::steady_clock::now() + std::chrono::milliseconds(g_tool_limit_ms);
+  const std::int64_t give_up = runtime::Clk().MonotonicMs() + g_tool_limit_ms;
   std::string bytes;
   char chunk[4096];
   while (true) {
@@ -192,7 +192,7 @@ std::string ToolOutput(const std::string& command_line, int mode) {
       while ((n = tool->ReadOutput(chunk, sizeof chunk)) > 0) bytes.append(chunk, static_cast<std::size_t>(n));
       break;
     }
-    if (std::chrono::steady_clock::now() >= give_up) {
+    if (runtime::Clk().MonotonicMs() >= give_up) {
       LogLine("Tool still running after " + std::to_string(g_tool_limit_ms / 1000) + " s, stopped: <" +
               command_line + ">");
       tool->Terminate();

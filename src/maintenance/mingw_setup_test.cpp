@@ -2,6 +2,7 @@
 
 #include "install/install_page.h"
 #include "maintenance/setup_test_fixture.h"
+#include "runtime/clock.h"
 #include "maintenance/version_check.h"
 #include "settings/messages.h"
 #include "support/scripted_process.h"
@@ -149,11 +150,17 @@ TEST_F(VersionReportTest, ToolOutputFirstLineOrEverything) {
 }
 
 TEST_F(VersionReportTest, ToolThatNeverEndsIsStoppedAtTheLimit) {
+  // The limit runs on the program's clock; each look at the tool moves it on 10 ms.
+  runtime::FakeClock clock;
+  runtime::SetClock(&clock);
   auto script = std::make_shared<testing::ToolScript>();
   script->pipe = "partial\n";
+  script->on_running = [&clock](testing::ToolScript&) { clock.ms += 10; };
   testing::ScriptedTools tools(script);
   SetToolOutputLimit(20);
-  EXPECT_EQ(ToolOutput("svn info http://unreachable", 0), "partial\n");
+  std::string output = ToolOutput("svn info http://unreachable", 0);
+  runtime::SetClock(nullptr);
+  EXPECT_EQ(output, "partial\n");
   EXPECT_TRUE(script->terminated);
   EXPECT_TRUE(LogMentions("Tool still running after"));
 }
