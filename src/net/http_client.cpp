@@ -57,7 +57,8 @@ std::unique_ptr<HttpStream> Connect(const std::string& host, NoLink* why) {
     return nullptr;
   }
   *why = NoLink::kNone;
-  return std::make_unique<HttpStream>(std::move(socket), limits.read_idle_ms, limits.max_line_bytes);
+  return std::make_unique<HttpStream>(std::move(socket), limits.read_idle_ms, limits.max_line_bytes,
+                                      limits.max_header_bytes);
 }
 
 // Three lines: the request line, the host line and a bare CR LF.
@@ -88,9 +89,8 @@ SizeAnswer QuerySize(const std::string& url) {
   }
   std::string line;
   while (!stream->AtEnd()) {
-    if (!stream->ReadLine(&line)) break;
+    if (!stream->ReadHeaderLine(&line)) break;
     if (line.find("Content-Length:") != std::string::npos) return {HeaderNumber(line), false};
-    HttpStream::KeepWindowAlive();
   }
   if (stream->Failed()) {
     DebugText("FileSizeRemote---" + stream->FailureReason());
@@ -117,7 +117,7 @@ class Resolver {
     if (!SendRequest(*stream, "HEAD", path, host)) return "-1";
     std::string line;
     while (!stream->AtEnd()) {
-      if (!stream->ReadLine(&line)) break;
+      if (!stream->ReadHeaderLine(&line)) break;
       if (line.find("Location:") == std::string::npos) continue;
       std::string candidate = HeaderValue(line);
       if (Size(candidate) > 0) return candidate;
@@ -157,13 +157,15 @@ class Resolver {
   int requests_ = 0;
 };
 
-// Finds "<html>" in a body with the line rules applied: CR bytes are
+// Finds the tag "<html>" in a body with the line rules applied: CR bytes are
 // dropped, LF and NUL end a line (a tag never spans two lines), letters
-// compared in lower case.  Works on any amount of data in constant memory.
+// compared in lower case.  The tag may carry attributes ("<html lang=en>"):
+// web servers' own error pages start that way, and such a page must never be
+// taken for a text file.  Works on any amount of data in constant memory.
 class HtmlTagScanner {
  public:
   void Feed(const char* data, std::size_t size) {
-    static constexpr char kTag[] = "<html>";
+    static constexpr char kName[] = "<html";
     for (std::size_t i = 0; i < size && !found_; ++i) {
       char c = data[i];
       if (c == '\r') continue;
@@ -172,12 +174,19 @@ class HtmlTagScanner {
         continue;
       }
       if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-      // No proper prefix of the tag recurs inside it, so a mismatch restarts
+      if (matched_ == sizeof kName - 1) {
+        if (c == '>' || c == ' ' || c == '\t') {
+          found_ = true;
+          continue;
+        }
+        matched_ = 0;
+      }
+      // No proper prefix of the name recurs inside it, so a mismatch restarts
       // the match at this character.
-      if (c == kTag[matched_]) {
-        if (++matched_ == sizeof kTag - 1) found_ = true;
+      if (c == kName[matched_]) {
+        ++matched_;
       } else {
-        matched_ = c == kTag[0] ? 1 : 0;
+        matched_ = c == kName[0] ? 1 : 0;
       }
     }
   }
@@ -247,10 +256,16 @@ int CheckRemoteFile(const std::string& web_url) {
   if (!stream) return why == GetFailure::kBroken ? 0 : 1;
   HtmlTagScanner scanner;
   char block[4096];
+  std::size_t scanned = 0;
   while (!stream->AtEnd()) {
     long long n = stream->Read(block, sizeof block);
     if (n <= 0) break;
     scanner.Feed(block, static_cast<std::size_t>(n));
+    scanned += static_cast<std::size_t>(n);
+    if (scanned > Limits().max_checked_body_bytes) {
+      DebugText("CheckRemoteFile---body too long");
+      return scanner.Found() ? -1 : 0;
+    }
   }
   if (stream->Failed()) {
     DebugText("CheckRemoteFile---" + stream->FailureReason());

@@ -118,6 +118,8 @@ TEST_F(HttpTest, CheckRemoteFileLooksForAnHtmlTagInAnyCase) {
       {"<ht\rml>", -1},     // CR bytes are dropped before looking
       {"<ht\nml>", 1},      // a tag never spans two lines
       {"<<html>", -1},
+      {"<!DOCTYPE HTML>\n<html lang=\"en\">\n<head>", -1},  // an error page with attributes
+      {"<htmlx> is not the tag", 1},
       {"", 1},
   };
   for (const Case& c : cases) {
