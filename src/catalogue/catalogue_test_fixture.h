@@ -1,7 +1,6 @@
 // Test fixture for the catalogue: a scratch program folder (with "lang",
-// "data" and "download") that the test works in, the win32 platform, the
-// settings as before start-up with the given LANGUAGE, an empty catalogue and
-// a log file the test can read back.
+// "data" and "download") that the test works in, the win32 platform,
+// LANGUAGE "ENGLISH", an empty catalogue and a log the test can read back.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,7 +15,6 @@
 #include "runtime/file_system.h"
 #include "runtime/text.h"
 #include "settings/config.h"
-#include "settings/messages.h"
 #include "settings/server_address.h"
 #include "support/temp_dir.h"
 
@@ -28,21 +26,16 @@ class CatalogueTest : public ::testing::Test {
     previous_ = runtime::Fs().CurrentFolder();
     ASSERT_TRUE(runtime::Fs().ChangeFolder(dir_.path()));
     for (const char* folder : {"lang", "data", "download"}) runtime::Fs().CreateFolder(folder);
-    clock_.now = {2026, 12, 8, 10, 0, 0, 2};
     runtime::SetClock(&clock_);
     ResetConfig();
-    ResetMessages();
     LANGUAGE = "ENGLISH";
     platformWin32 = 1;
     tprogram::ClearAll();
-    packageList.clear();
     OpenLog("test_log.txt");
   }
   void TearDown() override {
-    runtime::SetFs(nullptr);
     ResetLog();
     ResetConfig();
-    ResetMessages();
     SetServerRoot("");
     platformWin32 = 0;
     tprogram::ClearAll();
@@ -58,7 +51,6 @@ class CatalogueTest : public ::testing::Test {
     }
     return texts;
   }
-
   std::vector<std::string> FullNames() const {
     std::vector<std::string> names;
     for (const auto& p : programList) names.push_back(p->fullname);

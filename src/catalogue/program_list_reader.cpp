@@ -46,16 +46,16 @@ class LangFolder {
   }
 
   // The whole text of "lang/" + name (byte-order mark honoured), or nothing
-  // when there is no such file.
+  // when there is no such file.  Names come from the catalogue, that is from
+  // the server: one that could lead out of "lang" ("../x", "/etc/x", "C:x")
+  // names no file of ours.
   std::optional<std::string> ReadWhole(const std::string& name) const {
-    if (name.empty()) return std::nullopt;
+    if (!IsPlainFileName(name)) return std::nullopt;
     std::string actual = name;
-    if (IsPlainFileName(name)) {
-      if (!exact_.count(name)) {
-        auto hit = folded_.find(runtime::ToLower(name));
-        if (hit == folded_.end()) return std::nullopt;
-        actual = hit->second;
-      }
+    if (!exact_.count(name)) {
+      auto hit = folded_.find(runtime::ToLower(name));
+      if (hit == folded_.end()) return std::nullopt;
+      actual = hit->second;
     }
     auto bytes = runtime::Fs().ReadFile("lang/" + actual);
     if (!bytes) return std::nullopt;

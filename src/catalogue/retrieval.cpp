@@ -47,10 +47,10 @@ class InfoProgressWindow {
                                tk::kWindowTitleBar | tk::kWindowCentre);
     label_ = tk::CreateLabel("File", 10, 30, 270, 20, window_, tk::kLabelCentre | tk::kLabelSunken);
     bar_ = tk::CreateProgressBar(10, 100, 270, 20, window_);
-    if (window_) hook_ = tk::AddHook(&InfoProgressWindow::CloseHook, this, kHookPriority);
+    if (window_) tk::AddHook(&InfoProgressWindow::CloseHook, this, kHookPriority);
   }
   ~InfoProgressWindow() {
-    if (hook_) tk::RemoveHook(hook_);
+    tk::RemoveHooksOf(this);
     if (bar_) bar_->Free();
     if (label_) label_->Free();
     if (window_) window_->Free();
@@ -87,7 +87,6 @@ class InfoProgressWindow {
   tk::Gadget* window_ = nullptr;
   tk::Gadget* label_ = nullptr;
   tk::Gadget* bar_ = nullptr;
-  int hook_ = 0;
   bool close_seen_ = false;
 };
 
