@@ -1,5 +1,5 @@
 // The catalogue server's root address: scheme, host and optional port, with
-// no trailing separator ("http://www.tarnic-lang.org", "http://127.0.0.1:8080").
+// no trailing separator ("http://tarnic.example.org", "http://127.0.0.1:8080").
 // The default is compiled in; the application overrides it from its command
 // line or environment before anything is fetched.
 #pragma once
