@@ -18,7 +18,9 @@ std::string SystemName();
 // The folder of the running executable ('/' separators), empty when unknown.
 std::string ExecutableFolder();
 // The program folder: home when not empty; else the executable's folder when
-// writable; else $XDG_DATA_HOME/corvane (or ~/.local/share/corvane).
+// writable and not an installed copy (on Linux: below /usr, or a folder
+// <prefix>/lib/corvane); else the per-user data folder: $XDG_DATA_HOME/corvane
+// (or ~/.local/share/corvane).
 std::string ChooseProgramFolder(const std::string& home);
 // Creates the folder when needed and changes into it; false on failure.
 bool EnterProgramFolder(const std::string& folder);

@@ -10,7 +10,17 @@
 namespace corvane::runtime {
 namespace {
 std::string g_program_folder;
+
+// An installed copy (anything below /usr, or <prefix>/lib/corvane, where
+// `cmake --install` puts the program) is shared by every user and replaced by
+// upgrades: its folder never holds data, even for root, who could write it.
+bool InstalledFolder(const std::string& folder) {
+  static const std::string kInstalled = "/lib/corvane";
+  if (folder.rfind("/usr/", 0) == 0) return true;
+  return folder.size() >= kInstalled.size() &&
+         folder.compare(folder.size() - kInstalled.size(), kInstalled.size(), kInstalled) == 0;
 }
+}  // namespace
 
 std::string GetEnv(const std::string& name) {
   const char* v = std::getenv(name.c_str());
@@ -40,7 +50,7 @@ std::string ExecutableFolder() {
 std::string ChooseProgramFolder(const std::string& home) {
   if (!home.empty()) return Fs().Absolute(home);
   std::string exe = ExecutableFolder();
-  if (!exe.empty() && ::access(exe.c_str(), W_OK) == 0) return exe;
+  if (!exe.empty() && !InstalledFolder(exe) && ::access(exe.c_str(), W_OK) == 0) return exe;
   std::string data = GetEnv("XDG_DATA_HOME");
   if (data.empty()) {
     std::string user_home = GetEnv("HOME");
