@@ -51,4 +51,5 @@ if [ "$HEADLESS" = 0 ]; then
   exit $?
 fi
 
-exec "$ROOT/demo/walk.sh" "$BUILD" "$OUT" "$SERVER"
+# Not exec: this shell must stay to stop the server afterwards.
+"$ROOT/demo/walk.sh" "$BUILD" "$OUT" "$SERVER"
