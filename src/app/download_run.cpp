@@ -1,5 +1,7 @@
 #include "app/download_run.h"
 
+#include <chrono>
+#include <optional>
 #include <string>
 
 #include "app/download_page.h"
@@ -23,6 +25,12 @@ namespace {
 constexpr int kTriesPerUrl = 3;  // a URL is left after more than this many failed queries
 constexpr int kChunkSize = 128;
 constexpr const char* kGiveUpText = "Tried 3 times! No way....";
+
+// When DownloadProgress last let the toolkit fetch the window's messages,
+// and its calls since it last read the clock.
+std::optional<std::chrono::steady_clock::time_point> lastMessagePass;
+int callsSinceClockCheck = 0;
+constexpr int kCallsPerClockCheck = 8;
 
 void SetText(tk::Gadget* gadget, const std::string& text) {
   if (gadget) gadget->SetText(text);
@@ -154,11 +162,29 @@ void StopDownloadRun() {
 
 void DownloadProgress(float fraction) {
   if (fileProgress) fileProgress->SetProgress(fraction);
-  if (tk::QueueLength() == 0) tk::ProcessMessages();
+  // Fetching the window system's messages costs far more than a chunk of
+  // 128 bytes, and a large file has millions of chunks: they are fetched at
+  // most every message_interval_ms.  Even reading the clock costs more than
+  // a chunk, so it is read on every kCallsPerClockCheck-th call only: quick
+  // chunks make those calls within microseconds, and while data is slow the
+  // transfer loop lets the messages be processed as it waits.  A waiting
+  // event is still dropped on every call.
+  const int interval_ms = GetHttpLimits().message_interval_ms;
+  if (tk::QueueLength() == 0 &&
+      (interval_ms <= 0 || !lastMessagePass || ++callsSinceClockCheck >= kCallsPerClockCheck)) {
+    callsSinceClockCheck = 0;
+    const auto now = std::chrono::steady_clock::now();
+    if (!lastMessagePass || now - *lastMessagePass >= std::chrono::milliseconds(interval_ms)) {
+      lastMessagePass = now;
+      tk::ProcessMessages();
+    }
+  }
   if (tk::QueueLength() > 0) tk::PollEvent();
 }
 
 void ResetDownloadRun() {
+  lastMessagePass.reset();
+  callsSinceClockCheck = 0;
   downloading = 0;
   downloadCount = 0;
   downloadIndex = 0;

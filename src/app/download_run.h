@@ -39,8 +39,10 @@ void FinishDownloadRun();
 void StopDownloadRun();
 
 // Progress of the file being transferred (received / total): moves the file
-// progress bar, and takes one waiting event off the queue and drops it, as a
-// transfer in hand cannot be interrupted.
+// progress bar, lets the toolkit fetch the window's messages when the queue
+// is empty (at most every HttpLimits::message_interval_ms, since it is called
+// once per 128-byte chunk), and takes one waiting event off the queue and
+// drops it, as a transfer in hand cannot be interrupted.
 void DownloadProgress(float fraction);
 
 // Texts of the size label.

@@ -1,0 +1,153 @@
+// Times the catalogue reader on large list files: writes a catalogue of 1,000
+// and one of 10,000 records (description files for half of them, message files
+// for a tenth, names in shuffled order) and runs LoadProgramList five times on
+// each, printing the median.  The activity log is written as in the program;
+// its echo to the standard output is discarded while timing.
+//
+// Usage: corvane-bench-catalogue [work folder]   (default: a folder
+// "corvane-bench-catalogue.tmp" in the current folder, removed afterwards)
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "catalogue/catalogue_names.h"
+#include "catalogue/program_list_reader.h"
+#include "catalogue/tprogram.h"
+#include "log/activity_log.h"
+#include "runtime/file_system.h"
+#include "runtime/text.h"
+#include "settings/config.h"
+
+namespace {
+
+using corvane::runtime::Fs;
+
+constexpr int kRuns = 5;
+
+char Hex(int v) { return "0123456789abcdef"[v & 15]; }
+
+std::string Id(int i) {
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "Prog%05d", i);
+  return buffer;
+}
+
+// Writes a new file.  Plain streams: the program's file layer resolves every
+// new name against the folder listing, which would make preparing thousands
+// of files take longer than the measurement.
+bool WriteNew(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+  return static_cast<bool>(out.flush());
+}
+
+// Writes the list file and the per-program files of a catalogue of n records.
+bool WriteCatalogue(int n) {
+  std::mt19937 random(12345u + static_cast<unsigned>(n));
+  std::vector<int> order(n);
+  for (int i = 0; i < n; ++i) order[i] = i;
+  std::shuffle(order.begin(), order.end(), random);
+
+  std::vector<std::string> lines;
+  for (int k = 0; k < n; ++k) {
+    const int i = order[k];
+    const std::string id = Id(i);
+    std::string name = "Program ";
+    for (int c = 0; c < 6; ++c) name += Hex(static_cast<int>(random()));
+    lines.push_back("[" + id + "]");
+    lines.push_back("NAME=" + name);
+    lines.push_back("URL=http://mirror-a.example/files/" + id + ".zip|http://mirror-b.example/" + id +
+                    ".zip");
+    lines.push_back("DESC=A program for the toolchain, number " + std::to_string(i));
+    lines.push_back("WEB=http://www.example.org/" + id);
+    lines.push_back("AUTHOR=Author " + std::to_string(i % 97));
+    lines.push_back("LICENSE=zlib");
+    lines.push_back("PATH=\\lib\\" + id);
+    lines.push_back("COPY=*.t|\\include");
+    if (i % 10 == 0) lines.push_back("MESSAGE=" + corvane::runtime::ToLower(id) + ".msg.txt");
+    lines.push_back("[/]");
+    if (i % 2 == 0) {
+      // Stored in lower case, looked up with the identifier as written.
+      const std::string text = "Long description of " + id + ".\r\nSecond line.\r\n";
+      if (!WriteNew("lang/" + corvane::runtime::ToLower(id) + ".english.txt", text)) return false;
+    }
+    if (i % 10 == 0 &&
+        !WriteNew("lang/" + corvane::runtime::ToLower(id) + ".msg.txt", "Close the IDE.")) {
+      return false;
+    }
+  }
+  return WriteNew("data/" + corvane::ListFileName(), corvane::runtime::WriteLines(lines));
+}
+
+double MedianMs(int expected_records) {
+  std::vector<double> times;
+  for (int run = 0; run < kRuns; ++run) {
+    auto start = std::chrono::steady_clock::now();
+    corvane::LoadProgramList();
+    auto stop = std::chrono::steady_clock::now();
+    times.push_back(std::chrono::duration<double, std::milli>(stop - start).count());
+    if (static_cast<int>(corvane::programList.size()) != expected_records) {
+      std::cerr << "error: loaded " << corvane::programList.size() << " records, expected "
+                << expected_records << "\n";
+      return -1;
+    }
+  }
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string start = Fs().CurrentFolder();
+  const std::string work = argc > 1 ? std::string(argv[1]) : start + "/corvane-bench-catalogue.tmp";
+  const bool own_folder = argc <= 1;
+  int status = 0;
+
+  corvane::platformWin32 = 1;
+  corvane::LANGUAGE = "ENGLISH";
+  std::ostringstream report;
+  std::streambuf* real_out = std::cout.rdbuf();
+  std::ostringstream discarded;
+
+  for (int n : {1000, 10000}) {
+    const std::string folder = work + "/n" + std::to_string(n);
+    Fs().DeleteFolder(folder);
+    if (!Fs().CreateFolderWithParents(folder + "/lang") || !Fs().CreateFolder(folder + "/data") ||
+        !Fs().ChangeFolder(folder) || !WriteCatalogue(n)) {
+      std::cerr << "error: cannot prepare the catalogue in " << folder << "\n";
+      status = 1;
+      break;
+    }
+    corvane::OpenLog(folder + "/bench_log.txt");
+    std::cout.rdbuf(discarded.rdbuf());
+    double with_log = MedianMs(n);
+    corvane::DisableLog();
+    double without_log = MedianMs(n);
+    std::cout.rdbuf(real_out);
+    discarded.str("");
+    corvane::ResetLog();
+    Fs().ChangeFolder(start);
+    if (with_log < 0 || without_log < 0) {
+      status = 1;
+      break;
+    }
+    char line[160];
+    std::snprintf(line, sizeof line,
+                  "catalogue load: %6d records: median %9.2f ms with the log, %9.2f ms without "
+                  "(%d runs)\n",
+                  n, with_log, without_log, kRuns);
+    report << line;
+  }
+  std::cout.rdbuf(real_out);
+  Fs().ChangeFolder(start);
+  if (own_folder) Fs().DeleteFolder(work);
+  std::cout << report.str();
+  return status;
+}
