@@ -10,6 +10,7 @@
 #include "toolkit/fltk/fltk_native.h"
 #include "toolkit/fltk/fltk_platform.h"
 #include "toolkit/fltk/fltk_widgets.h"
+#include "toolkit/fltk/line_breaks.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Button.H>
@@ -119,7 +120,7 @@ class FltkBackend : public Backend, public fltk::WidgetHost {
         focus_request_ = &g;
         break;
       case Change::Tooltip:
-        w->copy_tooltip(g.Tooltip().empty() ? nullptr : g.Tooltip().c_str());
+        SetTooltip(*w, g.Tooltip());
         break;
       default:
         break;
@@ -168,21 +169,21 @@ class FltkBackend : public Backend, public fltk::WidgetHost {
   void Notify(const std::string& caption, const std::string& text, bool serious) override {
     fl_message_title(caption.c_str());
     if (serious) {
-      fl_alert("%s", text.c_str());
+      fl_alert("%s", fltk::ShownText(text).c_str());
     } else {
-      fl_message("%s", text.c_str());
+      fl_message("%s", fltk::ShownText(text).c_str());
     }
   }
 
   bool Confirm(const std::string& caption, const std::string& text, bool serious) override {
     fl_message_title(caption.c_str());
     // Closing the box or pressing Escape answers the first button.
-    return fl_choice("%s", "Cancel", "OK", nullptr, text.c_str()) == 1;
+    return fl_choice("%s", "Cancel", "OK", nullptr, fltk::ShownText(text).c_str()) == 1;
   }
 
   bool Proceed(const std::string& caption, const std::string& text, bool serious) override {
     fl_message_title(caption.c_str());
-    return fl_choice("%s", "No", "Yes", nullptr, text.c_str()) == 1;
+    return fl_choice("%s", "No", "Yes", nullptr, fltk::ShownText(text).c_str()) == 1;
   }
 
   std::string RequestFolder(const std::string& caption, const std::string& prompt,
@@ -277,6 +278,10 @@ class FltkBackend : public Backend, public fltk::WidgetHost {
       default:
         break;
     }
+  }
+
+  static void SetTooltip(Fl_Widget& w, const std::string& tip) {
+    w.copy_tooltip(tip.empty() ? nullptr : fltk::ShownText(tip).c_str());
   }
 
   void UserChose(Gadget& g, int index) {
@@ -425,7 +430,7 @@ class FltkBackend : public Backend, public fltk::WidgetHost {
     if (container) container->add(widget);
     Place(g);
     ApplyText(g);
-    if (!g.Tooltip().empty()) widget->copy_tooltip(g.Tooltip().c_str());
+    if (!g.Tooltip().empty()) SetTooltip(*widget, g.Tooltip());
     if (g.HasBackColor() || g.HasTextColor()) ApplyColours(g);
     ApplyCheck(g);
     ApplyItems(g);

@@ -6,11 +6,14 @@
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Menu_Bar.H>
 #include <FL/Fl_Scrollbar.H>
+#include <FL/Fl_Text_Display.H>
 #include <FL/Fl_Window.H>
 
 #include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "support/xvfb_display.h"
 #include "toolkit/fltk/fltk_native.h"
@@ -237,6 +240,47 @@ TEST_F(FltkBackendTest, TextAreasFollowAppendsAndSurviveBeingFreed) {
   EXPECT_EQ(area->native, nullptr);
 }
 
+TEST_F(FltkBackendTest, CarriageReturnsShowAsLineBreaksWhileTheGadgetKeepsThem) {
+  Gadget* win = CreateWindow("w", 0, 0, 300, 300, nullptr, kWindowTitleBar);
+  Gadget* area = CreateTextArea(0, 0, 200, 100, win, 0);
+  auto* buffer = static_cast<Fl_Text_Display*>(W(area))->buffer();
+  auto shown = [&] {
+    char* text = buffer->text();
+    std::string copy = text;
+    std::free(text);
+    return copy;
+  };
+  area->SetText("one\r\ntwo\rthree");
+  EXPECT_EQ(shown(), "one\ntwo\nthree");
+  EXPECT_EQ(area->Text(), "one\r\ntwo\rthree");
+  area->SetSelection(5, 3);  // "two", counted in the gadget's characters
+  char* selected = buffer->selection_text();
+  EXPECT_STREQ(selected, "two");
+  std::free(selected);
+  // A CR LF that arrives in two appends is one line break.
+  area->AppendText("\r");
+  area->AppendText("\nfour");
+  EXPECT_EQ(shown(), "one\ntwo\nthree\nfour");
+  EXPECT_EQ(area->Text(), "one\r\ntwo\rthree\r\nfour");
+  // The user's edits keep the line ends they do not touch and take whole the
+  // ones they remove.
+  seen.clear();
+  buffer->insert(0, "X");
+  EXPECT_EQ(area->Text(), "Xone\r\ntwo\rthree\r\nfour");
+  buffer->remove(4, 5);
+  EXPECT_EQ(area->Text(), "Xonetwo\rthree\r\nfour");
+  EXPECT_EQ(seen.size(), 2u);
+  // A line break typed just after a lone CR would join it into one CR LF: the
+  // text becomes what the user sees.
+  area->SetText("a\rb");
+  buffer->insert(2, "\n");
+  EXPECT_EQ(area->Text(), "a\n\nb");
+
+  Gadget* label = CreateLabel("Author: a@b\r\nLicense: zlib", 0, 120, 200, 40, win, 0);
+  EXPECT_STREQ(W(label)->label(), "Author: a@@b\nLicense: zlib");
+  EXPECT_EQ(label->Text(), "Author: a@b\r\nLicense: zlib");
+}
+
 TEST_F(FltkBackendTest, PointerLeavingARowAndTheWheelOverTheListReachTheirPanels) {
   if (std::system("command -v xdotool > /dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
   Gadget* win = CreateWindow("w", 0, 0, 300, 300, nullptr, kWindowTitleBar);
@@ -265,6 +309,60 @@ TEST_F(FltkBackendTest, PointerLeavingARowAndTheWheelOverTheListReachTheirPanels
     EXPECT_EQ(e->source, list);
     EXPECT_EQ(e->data, -1);
   }
+}
+
+TEST_F(FltkBackendTest, OnlyThePanelsThePointerReallyLeftReportIt) {
+  if (std::system("command -v xdotool > /dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
+  // The Start page's shape: a list of rows with check boxes on a page of a
+  // tab row, the keyboard focus in the list.
+  Gadget* win = CreateWindow("w", 0, 0, 400, 400, nullptr, kWindowTitleBar);
+  Gadget* tabs = CreateTabber(0, 0, 400, 400, win);
+  tabs->AddItem("1.Start");
+  Gadget* page = CreatePanel(0, 0, tabs->ClientWidth(), tabs->ClientHeight(), tabs, 0);
+  Gadget* list = CreatePanel(10, 10, 200, 160, page, kPanelMouse);
+  std::vector<Gadget*> rows;
+  for (int i = 0; i < 4; ++i) {
+    rows.push_back(CreatePanel(0, i * 40, 200, 40, list, kPanelMouse));
+    CreateButton("row", 5, 1, 150, 16, rows.back(), kButtonCheck);
+  }
+  list->Focus();
+  ASSERT_TRUE(PumpUntil([&] { return static_cast<Fl_Window*>(W(win))->shown(); }));
+  const int wx = static_cast<Fl_Window*>(W(win))->x_root(), wy = static_cast<Fl_Window*>(W(win))->y_root();
+  auto move_to = [&](int x, int y) {
+    const std::string args = std::to_string(wx + x) + " " + std::to_string(wy + y);
+    return std::system(("xdotool mousemove --sync " + args + " > /dev/null 2>&1").c_str()) == 0;
+  };
+  auto name = [&](const Gadget* g) -> std::string {
+    for (std::size_t i = 0; i < rows.size(); ++i)
+      if (rows[i] == g) return "row " + std::to_string(i);
+    return g == list ? "list" : "other";
+  };
+  auto left = [&] {
+    std::vector<std::string> sources;
+    for (auto& e : seen)
+      if (e->id == kMouseLeave) sources.push_back(name(e->source));
+    return sources;
+  };
+  auto heard_from = [&](const char* who) { return [&, who] { auto s = left(); return !s.empty() && s.back() == who; }; };
+  const int top = W(list)->y();
+  // Down over rows 1, 2 and 3, then out of the list below it.
+  ASSERT_TRUE(move_to(100, top + 60));
+  ASSERT_TRUE(PumpUntil([&] { return W(rows[1])->contains(Fl::belowmouse()); }));
+  seen.clear();
+  ASSERT_TRUE(move_to(100, top + 100));
+  ASSERT_TRUE(PumpUntil(heard_from("row 1")));
+  ASSERT_TRUE(move_to(100, top + 140));
+  ASSERT_TRUE(PumpUntil(heard_from("row 2")));
+  ASSERT_TRUE(move_to(100, top + 200));
+  ASSERT_TRUE(PumpUntil(heard_from("list")));
+  EXPECT_EQ(left(), (std::vector<std::string>{"row 1", "row 2", "row 3", "list"}));
+  // Into row 2 again, then out of the window altogether.
+  ASSERT_TRUE(move_to(100, top + 100));
+  ASSERT_TRUE(PumpUntil([&] { return W(rows[2])->contains(Fl::belowmouse()); }));
+  seen.clear();
+  ASSERT_TRUE(move_to(450, 450));
+  ASSERT_TRUE(PumpUntil(heard_from("list")));
+  EXPECT_EQ(left(), (std::vector<std::string>{"row 2", "list"}));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "runtime/text.h"
 #include "toolkit/backend_access.h"
+#include "toolkit/fltk/line_breaks.h"
 
 namespace corvane::tk::fltk {
 namespace {
@@ -28,6 +29,13 @@ Fl_Widget* DeepestAt(Fl_Group* group, int x, int y) {
   return group;
 }
 
+// FLTK tells every widget the pointer left by itself, walking up from the
+// deepest one.  Fl_Group passes events it has no case for, FL_LEAVE among
+// them, on to its first willing child, so a group that let FL_LEAVE through
+// would make a child that the pointer never touched (the first row of a list)
+// believe the pointer had just left it.
+bool IsOnlyForThisWidget(int event) { return event == FL_LEAVE; }
+
 unsigned FirstCodePoint(const char* text, int length) {
   if (length <= 0) return 0;
   int used = 0;
@@ -36,7 +44,7 @@ unsigned FirstCodePoint(const char* text, int length) {
 
 }  // namespace
 
-std::string LabelText(const std::string& text) { return runtime::ReplaceAll(text, "@", "@@"); }
+std::string LabelText(const std::string& text) { return runtime::ReplaceAll(ShownText(text), "@", "@@"); }
 
 // ---- pictures ---------------------------------------------------------------
 
@@ -105,6 +113,7 @@ int CorvaneWindow::handle(int event) {
         break;
     }
   }
+  if (IsOnlyForThisWidget(event)) return 1;
   if (event == FL_MOUSEWHEEL && Fl::event_dy() != 0) {
     Gadget* under = host_.GadgetAt(DeepestAt(this, Fl::event_x(), Fl::event_y()));
     Gadget* panel = Toolkit::OutermostMousePanel(under);
@@ -145,18 +154,16 @@ PanelGroup::PanelGroup(WidgetHost& host, Gadget& gadget)
 }
 
 int PanelGroup::handle(int event) {
-  const int result = Fl_Group::handle(event);
-  if (!(gadget_.style() & kPanelMouse)) return result;
-  switch (event) {
-    case FL_ENTER:
-    case FL_MOVE:
-      return 1;  // so that this panel hears when the pointer leaves it
-    case FL_LEAVE:
-      if (!gadget_.freed() && gadget_.EnabledOnScreen()) host_.Emit(kMouseLeave, gadget_, 0);
-      return 1;
-    default:
-      return result;
+  const bool reports_mouse = (gadget_.style() & kPanelMouse) != 0;
+  if (IsOnlyForThisWidget(event)) {
+    if (reports_mouse && !gadget_.freed() && gadget_.EnabledOnScreen()) host_.Emit(kMouseLeave, gadget_, 0);
+    return 1;
   }
+  const int result = Fl_Group::handle(event);
+  // Taking FL_ENTER and FL_MOVE makes FLTK tell this panel when the pointer
+  // leaves it.
+  if (reports_mouse && (event == FL_ENTER || event == FL_MOVE)) return 1;
+  return result;
 }
 
 void PanelGroup::draw() {
@@ -281,6 +288,7 @@ void TabberGroup::draw() {
 }
 
 int TabberGroup::handle(int event) {
+  if (IsOnlyForThisWidget(event)) return 1;
   switch (event) {
     case FL_PUSH: {
       const int tab = TabAt(Fl::event_x(), Fl::event_y());
@@ -496,20 +504,23 @@ int TextArea::handle(int event) {
 }
 
 void TextArea::Sync(const std::string& text) {
-  if (text == shown_) return;
+  if (text == stored_) return;
   syncing_ = true;
-  if (text.size() > shown_.size() && text.compare(0, shown_.size(), shown_) == 0) {
-    text_->append(text.c_str() + shown_.size());
+  if (text.size() > stored_.size() && text.compare(0, stored_.size(), stored_) == 0) {
+    text_->append(ShownAppend(stored_, text.substr(stored_.size())).c_str());
   } else {
-    text_->text(text.c_str());
+    text_->text(ShownText(text).c_str());
   }
-  shown_ = text;
+  stored_ = text;
   syncing_ = false;
 }
 
 void TextArea::Select(int start_chars, int length_chars) {
-  const int start = static_cast<int>(runtime::CharToByte(shown_, start_chars));
-  const int end = static_cast<int>(runtime::CharToByte(shown_, start_chars + length_chars));
+  auto shown_byte = [this](int chars) {
+    return static_cast<int>(ShownOffset(stored_, runtime::CharToByte(stored_, chars)));
+  };
+  const int start = shown_byte(start_chars);
+  const int end = shown_byte(start_chars + length_chars);
   if (end > start) {
     text_->select(start, end);
   } else {
@@ -519,14 +530,29 @@ void TextArea::Select(int start_chars, int length_chars) {
   show_insert_position();
 }
 
-void TextArea::OnModify(int, int inserted, int deleted, int, const char*, void* data) {
+void TextArea::OnModify(int pos, int inserted, int deleted, int, const char*, void* data) {
   auto* self = static_cast<TextArea*>(data);
   if (self->syncing_ || (inserted == 0 && deleted == 0) || self->gadget_.freed()) return;
-  char* now = self->text_->text();
-  self->shown_ = now ? now : "";
-  std::free(now);
-  Toolkit::UserSetText(self->gadget_, self->shown_);
+  self->stored_ = self->StoredAfterEdit(pos, inserted, deleted);
+  Toolkit::UserSetText(self->gadget_, self->stored_);
   self->host_.Emit(kGadgetAction, self->gadget_, 0);
+}
+
+std::string TextArea::StoredAfterEdit(int pos, int inserted, int deleted) {
+  auto take = [](char* bytes) {
+    std::string taken = bytes ? bytes : "";
+    std::free(bytes);
+    return taken;
+  };
+  const std::string shown = take(text_->text());
+  // The user's edit goes into the stored text at the same place, so that the
+  // line ends the user did not touch keep their CRs.
+  const std::size_t from = StoredOffset(stored_, static_cast<std::size_t>(pos));
+  const std::size_t to = StoredOffset(stored_, static_cast<std::size_t>(pos + deleted));
+  std::string edited = stored_.substr(0, from) + take(text_->text_range(pos, pos + inserted)) + stored_.substr(to);
+  // An edit that joins a kept CR with a typed LF (or splits a CR LF) would
+  // change the lines shown; then the buffer as shown is the text.
+  return ShownText(edited) == shown ? edited : shown;
 }
 
 }  // namespace corvane::tk::fltk

@@ -51,7 +51,8 @@ struct MenuStorage {
   }
 };
 
-// FLTK interprets '@' in labels as symbols; "@@" shows one '@'.
+// A label's text as FLTK must be given it: line ends as LF, and '@' doubled
+// since FLTK reads '@' in labels as the start of a symbol.
 std::string LabelText(const std::string& text);
 
 class CorvaneWindow : public Fl_Double_Window {
@@ -168,16 +169,20 @@ class TextArea : private TextBufferOwner, public Fl_Text_Editor {
   TextArea(WidgetHost& host, Gadget& gadget);
   ~TextArea() override;
   int handle(int event) override;
-  // Shows text: appended when it only grew, replaced otherwise.
+  // Shows text, its CR LF and lone CR line ends as line breaks: appended
+  // when it only grew, replaced otherwise.
   void Sync(const std::string& text);
+  // Selects characters of the text last given to Sync.
   void Select(int start_chars, int length_chars);
 
  private:
   static void OnModify(int pos, int inserted, int deleted, int restyled, const char* deleted_text,
                        void* data);
+  // The gadget's text after the user's edit of the buffer at pos.
+  std::string StoredAfterEdit(int pos, int inserted, int deleted);
   WidgetHost& host_;
   Gadget& gadget_;
-  std::string shown_;
+  std::string stored_;  // the gadget's text that the buffer shows
   bool syncing_ = false;
   bool read_only_;
 };
