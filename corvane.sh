@@ -5,6 +5,7 @@
 #   ./corvane.sh build   install what is missing and build
 #   ./corvane.sh bench   build in release mode and run the benchmarks
 #   ./corvane.sh fuzz [seconds]   run every fuzz target longer
+#   ./corvane.sh windows  cross-build the Windows program and test it under wine
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 BUILD="${CORVANE_BUILD_DIR:-$ROOT/build}"
@@ -63,5 +64,6 @@ case "$cmd" in
     exec "$ROOT/bench/run.sh" "$ROOT/build-release" "$@"
     ;;
   fuzz) exec "$ROOT/fuzz/run.sh" long "$@" ;;
-  *) echo "usage: $0 {demo|test|build|run|bench|fuzz}" >&2; exit 2 ;;
+  windows) exec bash "$ROOT/scripts/windows/build_and_test.sh" "$@" ;;
+  *) echo "usage: $0 {demo|test|build|run|bench|fuzz|windows}" >&2; exit 2 ;;
 esac

@@ -1,6 +1,7 @@
 # corvane_module(name DEPS ... [SUBDIRS ...]): builds src/<name>/*.cpp (and its SUBDIRS) (and the platform's
 # *_posix.cpp or *_win32.cpp) into the static library corvane_<name>, and its
-# *_test.cpp files into the test program <name>_tests.
+# *_test.cpp files into the test program <name>_tests (a test of the other
+# platform's file, *_posix_test.cpp or *_win32_test.cpp, is left out).
 function(corvane_module name)
   cmake_parse_arguments(M "" "" "DEPS;SUBDIRS" ${ARGN})
   set(dir ${CMAKE_SOURCE_DIR}/src/${name})
@@ -13,7 +14,9 @@ function(corvane_module name)
   set(test_sources)
   foreach(f ${all_sources})
     get_filename_component(stem ${f} NAME_WE)
-    if(stem MATCHES "_test$")
+    if(stem MATCHES "${CORVANE_OTHER_SUFFIX}_test$")
+      # a test of the other platform's file
+    elseif(stem MATCHES "_test$")
       list(APPEND test_sources ${f})
     elseif(stem MATCHES "${CORVANE_OTHER_SUFFIX}$")
       # the other platform's file

@@ -72,7 +72,7 @@ TEST_F(ExtractZipTest, HostileNamesAreRefusedAndTheRestExtracted) {
   // Nothing anywhere but the good file and its folders.
   std::vector<std::string> tree;
   for (const auto& e : std::filesystem::recursive_directory_iterator(dir.path()))
-    if (!e.is_directory()) tree.push_back(std::filesystem::relative(e.path(), dir.path()).string());
+    if (!e.is_directory()) tree.push_back(std::filesystem::relative(e.path(), dir.path()).generic_string());
   std::sort(tree.begin(), tree.end());
   EXPECT_EQ(tree, (std::vector<std::string>{"d1/d2/d3/T/bad/good/file.txt", "download/bad.zip", "test.log"}));
 }
@@ -82,8 +82,8 @@ TEST_F(ExtractZipTest, LinksAreNeverCreatedNorWrittenThrough) {
                                        {"sub/inner.txt", "x"}, {"plain.txt", "plain"}}));
   std::filesystem::create_directories(dir / "T/l");
   std::filesystem::create_directories(dir / "elsewhere");
-  ASSERT_EQ(::symlink((dir / "gone.txt").c_str(), (dir / "T/l/dangling.txt").c_str()), 0);
-  ASSERT_EQ(::symlink((dir / "elsewhere").c_str(), (dir / "T/l/sub").c_str()), 0);
+  ASSERT_TRUE(corvane::testing::MakeSymlink(dir / "gone.txt", dir / "T/l/dangling.txt"));
+  ASSERT_TRUE(corvane::testing::MakeSymlink(dir / "elsewhere", dir / "T/l/sub"));
   EXPECT_EQ(ExtractZip(dir / "l.zip", dir / "T", "", 1, ""), 1);
   EXPECT_FALSE(dir.Exists("T/l/ln") || dir.Exists("gone.txt") || dir.Exists("elsewhere/inner.txt"));
   EXPECT_EQ(dir.Read("T/l/plain.txt"), "plain");

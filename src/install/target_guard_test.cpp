@@ -32,8 +32,8 @@ TEST(TargetGuard, FindsLinksBelowTheTargetOnly) {
   TempDir t;
   t.Write("T/real/f", "");
   t.Write("out/f", "");
-  ASSERT_EQ(::symlink((t / "out").c_str(), (t / "T/link").c_str()), 0);
-  ASSERT_EQ(::symlink((t / "T").c_str(), (t / "alias").c_str()), 0);
+  ASSERT_TRUE(corvane::testing::MakeSymlink(t / "out", t / "T/link"));
+  ASSERT_TRUE(corvane::testing::MakeSymlink(t / "T", t / "alias"));
   EXPECT_EQ(LinkBelow(t / "T", t / "T/real/f", true), "");
   EXPECT_EQ(LinkBelow(t / "T", t / "T/link/f", true), t / "T/link");
   EXPECT_EQ(LinkBelow(t / "T", t / "T/link", true), t / "T/link");

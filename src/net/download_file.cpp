@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "log/activity_log.h"
 #include "net/debug_channel.h"
 #include "net/http_client.h"
 #include "runtime/environment.h"
@@ -37,6 +38,12 @@ int Abandon(const std::string& temporary, const std::string& why) {
   return 0;
 }
 
+// The local side failed: the only failure worth the user's attention.
+int LocalFailure(const std::string& temporary, const std::string& target) {
+  LogLine("Download failed - cannot write <" + target + ">");
+  return Abandon(temporary, "cannot write " + temporary);
+}
+
 int Commit(const std::string& temporary, const std::string& target) {
   if (!runtime::Fs().Rename(temporary, target)) return Abandon(temporary, "cannot replace " + target);
   return 1;
@@ -50,13 +57,11 @@ int PlainCopy(const std::string& stream_url, const std::string& target) {
   }
   std::string temporary = TemporaryName(target);
   auto out = runtime::Fs().OpenWrite(temporary);
-  if (!out) {
-    DebugText("DownloadFile---cannot write " + temporary);
-    return 0;
-  }
+  if (!out) return LocalFailure(temporary, target);
   char block[kPlainBlock];
   long long copied = 0;
   bool written = true;
+  const long long announced = stream->HasAnnouncedLength() ? stream->AnnouncedLength() : -1;
   while (!stream->AtEnd()) {
     long long n = stream->Read(block, sizeof block);
     if (n <= 0) break;
@@ -65,12 +70,13 @@ int PlainCopy(const std::string& stream_url, const std::string& target) {
       break;
     }
     copied += n;
+    if (announced >= 0 && copied > announced) break;  // cannot come out right
     HttpStream::KeepWindowAlive();
   }
   written = out->Close() && written;
   out.reset();
   stream->Close();
-  if (!written) return Abandon(temporary, "write failed");
+  if (!written) return LocalFailure(temporary, target);
   if (stream->Failed()) return Abandon(temporary, stream->FailureReason());
   if (!stream->HeadersComplete()) return Abandon(temporary, "response ended inside its headers");
   if (stream->HasAnnouncedLength() && copied != stream->AnnouncedLength())
@@ -85,10 +91,7 @@ int CopyWithProgress(const std::string& web_url, const std::string& stream_url, 
   if (total < 0) return 0;
   std::string temporary = TemporaryName(target);
   auto out = runtime::Fs().OpenWrite(temporary);
-  if (!out) {
-    DebugText("DownloadFile---cannot write " + temporary);
-    return 0;
-  }
+  if (!out) return LocalFailure(temporary, target);
   auto stream = OpenGetStream(stream_url);
   if (!stream) {
     out.reset();
@@ -97,14 +100,17 @@ int CopyWithProgress(const std::string& web_url, const std::string& stream_url, 
   const long long chunk = std::max(chunk_size, 1);
   std::vector<char> buffer(std::min<std::size_t>(static_cast<std::size_t>(chunk), kLargestChunkBuffer));
   long long received = 0;
+  long long arrived = 0;
   bool written = true;
   while (!stream->AtEnd()) {
     long long n = stream->Read(buffer.data(), buffer.size());
     if (n <= 0) break;
     if (!out->Write(buffer.data(), static_cast<std::size_t>(n))) {
       written = false;
-      break;  // quietly, as a full disk would end it
+      break;
     }
+    arrived += n;
+    if (arrived > total) break;  // more than the file has: it cannot come out right
     received += chunk;
     // An empty announced size with a body: the fraction has no meaning
     // beyond "past the end".
@@ -116,8 +122,11 @@ int CopyWithProgress(const std::string& web_url, const std::string& stream_url, 
   out.reset();
   // A failed write can leave a file of the right size with wrong bytes, so
   // it fails whatever the size says.
-  if (!written) return Abandon(temporary, "write failed");
+  if (!written) return LocalFailure(temporary, target);
   if (stream->Failed()) return Abandon(temporary, stream->FailureReason());
+  // An answer cut off inside its headers has no body at all; an empty file
+  // must not pass for a file announced empty.
+  if (!stream->HeadersComplete()) return Abandon(temporary, "response ended inside its headers");
   long long size = runtime::Fs().FileSize(temporary);
   if (size != total)
     return Abandon(temporary, "size " + std::to_string(size) + " instead of " + std::to_string(total));

@@ -35,7 +35,8 @@ bool SplitWebUrl(const std::string& web_url, std::string* host, std::string* pat
 // Size in bytes from the "Content-Length:" header of a HEAD response (the
 // number after the line's first ':'; "12 bytes" gives 12, no digits give 0,
 // a 404 with a length gives that length).  -1 on every failure: no '/' in
-// the URL, no connection, no such header, a time-out or an over-long line.
+// the URL, no connection, no such header, a time-out, an over-long line or
+// more header bytes than HttpLimits allows.
 long long FileSizeRemote(const std::string& web_url);
 
 // The URL that serves the file: the first "Location:" candidate of the HEAD
@@ -49,7 +50,9 @@ std::string ResolveLocation(const std::string& web_url);
 // 1 when the file's size can be had and its body has no line containing
 // "<html>" in any letter case (also 1 when the GET connection cannot be made
 // at all); -1 when such a line was seen; 0 when the size query fails (below
-// 0) or the GET exchange fails midway (time-out, receive error).
+// 0), the GET exchange fails midway (time-out, receive error) or the body
+// runs past HttpLimits::max_checked_body_bytes without such a line (reading
+// stops there).
 int CheckRemoteFile(const std::string& web_url);
 
 // Called after each chunk of a download with received / total, where received
@@ -64,8 +67,12 @@ using ProgressCallback = std::function<void(float fraction)>;
 //   empty line, the body was read to its end and, if the GET response
 //   announced a Content-Length, the sizes agree.
 //   With progress: reads chunk_size bytes at most per step (values below 1
-//   count as 1), calls progress after each; complete when the file's size
-//   equals the size from a second HEAD query.
+//   count as 1), calls progress after each; complete when the headers ended
+//   with their empty line and the file's size equals the size from a second
+//   HEAD query.
+// A body that runs past the size it must have ends the transfer at once.  A
+// local file that cannot be created or written (a full disk) is also written
+// to the activity log: it is the one failure the user can mend.
 // Returns 1 when downloaded and complete; 0 on failure (empty URL, no GET
 // connection, a URL without "http://", local file not writable, a write
 // error, a size mismatch, a time-out); -1 when the first size query fails
@@ -76,12 +83,14 @@ int DownloadFile(const std::string& web_url, const std::string& local_path,
 // GET on a stream URL: a stream positioned at the first byte of the body (the
 // status line and headers read and skipped).  Null when the protocol (the
 // text before "::", any case) is not "http", no connection can be made, or
-// the headers cannot be read (time-out, over-long line).  The port in the
-// host is honoured.  The caller owns the stream; destroying it closes it.
+// the headers cannot be read (time-out, over-long line or headers).  The
+// port in the host is honoured.  The caller owns the stream; destroying it
+// closes it.
 std::unique_ptr<HttpStream> OpenGetStream(const std::string& stream_url);
 
 // Bounds on waiting and on memory.  Defaults: connect 15 s, 30 s without a
-// byte, 10 redirect levels, 1 MiB lines, window messages at most every 4 ms.
+// byte, 10 redirect levels, 1 MiB lines, 4 MiB of headers per response,
+// window messages at most every 4 ms.
 struct HttpLimits {
   int connect_ms = 15000;
   int read_idle_ms = 30000;
@@ -90,6 +99,12 @@ struct HttpLimits {
   // locations, each redirecting again, would otherwise grow exponentially).
   int max_resolve_requests = 100;
   std::size_t max_line_bytes = std::size_t{1} << 20;
+  // Bytes of status line and headers one response may send (HEAD answers are
+  // read whole as headers): past it the exchange fails as a broken one.
+  std::size_t max_header_bytes = std::size_t{4} << 20;
+  // Body bytes CheckRemoteFile reads at most: it checks small text files,
+  // and a body without end must not hold it for ever.
+  std::size_t max_checked_body_bytes = std::size_t{64} << 20;
   // Minimum gap between two passes of "process pending window messages"
   // inside loops (0: after every line and chunk).
   int message_interval_ms = 4;

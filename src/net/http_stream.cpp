@@ -53,10 +53,12 @@ long long HeaderNumber(const std::string& line) {
   return negative ? -n : n;
 }
 
-HttpStream::HttpStream(std::unique_ptr<runtime::Socket> socket, int read_idle_ms, std::size_t max_line_bytes)
+HttpStream::HttpStream(std::unique_ptr<runtime::Socket> socket, int read_idle_ms, std::size_t max_line_bytes,
+                       std::size_t max_header_bytes)
     : socket_(std::move(socket)),
       read_idle_ms_(read_idle_ms),
       max_line_bytes_(max_line_bytes),
+      max_header_bytes_(max_header_bytes),
       buffer_(new char[kBufferSize]) {}
 
 HttpStream::~HttpStream() { Close(); }
@@ -104,6 +106,9 @@ bool HttpStream::Fill() {
       long long n = socket_->Receive(buffer_.get(), kBufferSize);
       if (n > 0) {
         end_ = static_cast<std::size_t>(n);
+        // A peer that trickles its bytes never lets the wait above run dry;
+        // the window must still get its turn.
+        KeepWindowAlive();
         return true;
       }
       if (n == 0) {
@@ -152,6 +157,7 @@ bool HttpStream::AtEnd() {
 bool HttpStream::ReadLine(std::string* line) {
   line->clear();
   line_terminated_ = false;
+  last_line_bytes_ = 0;
   if (failed_) return false;
   std::string raw;
   std::size_t consumed = 0;
@@ -167,6 +173,7 @@ bool HttpStream::ReadLine(std::string* line) {
     for (std::size_t i = 0; i < stop; ++i)
       if (p[i] != '\r') raw += p[i];
     consumed += stop;
+    last_line_bytes_ = consumed + (stop < n ? 1 : 0);
     if (consumed > max_line_bytes_) {
       Fail("line too long");
       return false;
@@ -179,6 +186,18 @@ bool HttpStream::ReadLine(std::string* line) {
     begin_ = end_;
   }
   *line = runtime::DecodeLatin1(raw);
+  return true;
+}
+
+bool HttpStream::ReadHeaderLine(std::string* line) {
+  if (!ReadLine(line)) return false;
+  header_bytes_ += last_line_bytes_;
+  if (header_bytes_ > max_header_bytes_) {
+    line->clear();
+    Fail("headers too long");
+    return false;
+  }
+  KeepWindowAlive();
   return true;
 }
 
@@ -206,7 +225,7 @@ bool HttpStream::ReadAll(std::string* bytes, std::size_t max_bytes) {
 bool HttpStream::SkipHeaders() {
   while (!AtEnd()) {
     std::string line;
-    if (!ReadLine(&line)) return false;
+    if (!ReadHeaderLine(&line)) return false;
     if (line.empty()) {
       headers_complete_ = line_terminated_;
       break;

@@ -6,8 +6,9 @@
 // to UTF-8).  End of response: the peer has closed and no unread byte remains.
 //
 // Failures (a wait longer than the read limit, a receive error, a line longer
-// than the line limit) put the stream into the failed state: every later read
-// answers failure and AtEnd() answers true, so loops "until the end" stop.
+// than the line limit, headers longer than the header limit) put the stream
+// into the failed state: every later read answers failure and AtEnd() answers
+// true, so loops "until the end" stop.
 #pragma once
 
 #include <cstddef>
@@ -22,8 +23,10 @@ namespace corvane {
 class HttpStream {
  public:
   // Takes ownership of a connected socket.  read_idle_ms: longest wait for a
-  // byte; max_line_bytes: longest line accepted.
-  HttpStream(std::unique_ptr<runtime::Socket> socket, int read_idle_ms, std::size_t max_line_bytes);
+  // byte; max_line_bytes: longest line accepted; max_header_bytes: most bytes
+  // that ReadHeaderLine (and so SkipHeaders) reads in all.
+  HttpStream(std::unique_ptr<runtime::Socket> socket, int read_idle_ms, std::size_t max_line_bytes,
+             std::size_t max_header_bytes = static_cast<std::size_t>(-1));
   ~HttpStream();
   HttpStream(const HttpStream&) = delete;
   HttpStream& operator=(const HttpStream&) = delete;
@@ -39,6 +42,13 @@ class HttpStream {
   // Reads one line into *line (possibly empty at the end of the data).
   // False on failure (time-out, receive error, line over the limit).
   bool ReadLine(std::string* line);
+
+  // ReadLine for the status line and headers: the bytes of every such line
+  // count against the header limit (a server that sends header lines without
+  // end would otherwise hold the client for ever), and the window is let
+  // process its messages after each line.  False on failure, "headers too
+  // long" included.
+  bool ReadHeaderLine(std::string* line);
 
   // Reads up to size bytes: the count (at least 1 unless the body has ended),
   // 0 at the end, -1 on failure.  Waits only when nothing is buffered.
@@ -60,7 +70,8 @@ class HttpStream {
   long long AnnouncedLength() const { return announced_length_; }
 
   bool Failed() const { return failed_; }
-  // Why the stream failed ("time-out", "receive error", "line too long"), or empty.
+  // Why the stream failed ("time-out", "receive error", "line too long",
+  // "headers too long"), or empty.
   const std::string& FailureReason() const { return failure_; }
   void Close();
 
@@ -77,6 +88,9 @@ class HttpStream {
   std::unique_ptr<runtime::Socket> socket_;
   int read_idle_ms_;
   std::size_t max_line_bytes_;
+  std::size_t max_header_bytes_;
+  std::size_t header_bytes_ = 0;  // consumed by ReadHeaderLine so far
+  std::size_t last_line_bytes_ = 0;  // consumed by the last ReadLine
   std::unique_ptr<char[]> buffer_;
   std::size_t begin_ = 0, end_ = 0;
   bool closed_ = false, peer_closed_ = false, failed_ = false;

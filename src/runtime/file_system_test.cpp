@@ -26,7 +26,7 @@ TEST(FileSystemTest, WritingThroughAnotherCaseReplacesTheExistingFile) {
   dir.Write("data/conf.txt", "old");
   ASSERT_TRUE(Fs().WriteFile(dir / "DATA/CONF.TXT", "new"));
   EXPECT_EQ(dir.Read("data/conf.txt"), "new");
-  EXPECT_FALSE(dir.Exists("DATA"));
+  EXPECT_EQ(Fs().ListFolder(dir.path()).value_or(std::vector<std::string>{}), std::vector<std::string>{"data"});
 }
 
 TEST(FileSystemTest, FoldersCopyDeleteAndListing) {
@@ -69,8 +69,9 @@ TEST(FileSystemTest, AtomicWriteKeepsThePreviousFileOnFailure) {
 }
 
 TEST(FileSystemTest, AbsoluteFoldsDotsAndSeparators) {
-  EXPECT_EQ(Fs().Absolute("/a/b\\..\\c/./d/"), "/a/c/d");
-  EXPECT_EQ(Fs().Absolute("/../.."), "/");
+  const std::string root = Fs().Absolute("/");  // "/", or the current drive's "C:/" on Windows
+  EXPECT_EQ(Fs().Absolute("/a/b\\..\\c/./d/"), root + "a/c/d");
+  EXPECT_EQ(Fs().Absolute("/../.."), root);
 }
 
 }  // namespace

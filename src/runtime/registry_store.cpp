@@ -39,6 +39,10 @@ namespace {
 using Node = RegistryStore::Node;
 
 constexpr std::size_t kMaxKeyName = 255;  // as Windows, so a 255-byte buffer always fits
+// Windows nests keys at most 512 levels deep.  The bound also keeps the
+// recursive walks over the tree (writing it, freeing it) off the end of the
+// stack when a damaged file names a key thousands of levels down.
+constexpr std::size_t kMaxKeyDepth = 512;
 constexpr std::size_t kMaxValueName = 16383;
 constexpr const char* kHeader = "corvane-registry 1";
 constexpr const char* kTrailer = "end";
@@ -146,6 +150,10 @@ bool Parse(const std::string& bytes, RegistryStore::Snapshot* snapshot, std::str
         return false;
       }
       segments.erase(segments.begin());
+      if (segments.size() > kMaxKeyDepth) {
+        *error = where + ": key nested too deep";
+        return false;
+      }
       for (const std::string& s : segments) {
         if (s.empty() || s.size() > kMaxKeyName) {
           *error = where + ": bad key name";
@@ -275,7 +283,7 @@ bool RegistryStore::Locate(RegHandle parent, const std::string& sub_path, OpenKe
     if (it == open_.end()) return false;
     *where = it->second;
   }
-  return SplitSubPath(sub_path, &where->segments);
+  return SplitSubPath(sub_path, &where->segments) && where->segments.size() <= kMaxKeyDepth;
 }
 
 RegHandle RegistryStore::NewHandle(OpenKeyInfo where) {

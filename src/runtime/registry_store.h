@@ -12,6 +12,9 @@
 // that copy fails.  A file that exists but cannot be read makes every
 // operation fail, so nothing replaces it.
 //
+// Keys nest at most 512 levels below their root, as on Windows: a deeper
+// path is refused, and a file that names a deeper key is damaged.
+//
 // The file: a first line "corvane-registry 1"; a line "[ROOT\sub\key]" for
 // every key, parents first; below it a line "name=TYPE:data" for each value,
 // data as raw bytes; a last line "end".  Bytes below 32, 127 and the

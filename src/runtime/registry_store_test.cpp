@@ -105,6 +105,22 @@ TEST_F(RegistryStoreTest, DamagedFileIsReportedReadAsEmptyAndKeptAside) {
   EXPECT_FALSE(store_.OpenKey(kHkeyCurrentUser, "Fresh", &key));  // read as empty before the change
 }
 
+TEST_F(RegistryStoreTest, KeysNestAtMost512LevelsAndADeeperFileIsDamagedNotACrash) {
+  std::string deep;
+  for (int i = 0; i < 300000; ++i) deep += "\\a";
+  dir_.Write("cfg/corvane/registry.txt", "corvane-registry 1\n[HKEY_USERS" + deep + "]\nend\n");
+  RegHandle key = 0;
+  EXPECT_FALSE(store_.OpenKey(kHkeyUsers, "a", &key));
+  ASSERT_EQ(problems_.size(), 1u);
+  EXPECT_NE(problems_[0].find("too deep"), std::string::npos);
+
+  std::string path = "k";
+  for (int i = 1; i < 512; ++i) path += "\\k";
+  EXPECT_TRUE(store_.CreateKey(kHkeyUsers, path, &key));
+  EXPECT_FALSE(store_.CreateKey(kHkeyUsers, path + "\\k", &key));
+  EXPECT_FALSE(store_.CreateKey(key, "k", &key));
+}
+
 // Renames fail as if the machine stopped between writing and renaming.
 class CrashBeforeRename : public FileSystemWrapper {
  public:

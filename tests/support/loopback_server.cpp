@@ -1,10 +1,15 @@
 #include "support/loopback_server.h"
 
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -16,10 +21,73 @@ namespace {
 constexpr std::size_t kMaxRequest = 64 * 1024;
 constexpr int kRequestSilenceMs = 2000;
 
+// The few socket calls that differ between POSIX and Winsock.  Sockets are
+// kept as int: Winsock's handles are small numbers too.
+#ifdef _WIN32
+using Length = int;
+SOCKET Native(int fd) { return static_cast<SOCKET>(fd); }
+bool StartSockets() {
+  WSADATA data;
+  return ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
+}
+int NewStreamSocket() {
+  SOCKET s = ::WSASocketW(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT);
+  return s == INVALID_SOCKET ? -1 : static_cast<int>(s);
+}
+void CloseSocket(int fd) { ::closesocket(Native(fd)); }
+void ShutdownSocket(int fd) { ::shutdown(Native(fd), SD_BOTH); }
+// 1 readable, 0 not within ms, -1 error.
+int WaitReadable(int fd, int ms) {
+  WSAPOLLFD p{Native(fd), POLLRDNORM, 0};
+  int r = ::WSAPoll(&p, 1, ms);
+  return r < 0 ? -1 : (r > 0 ? 1 : 0);
+}
+long long ReceiveSome(int fd, char* buf, std::size_t size) {
+  return ::recv(Native(fd), buf, static_cast<int>(size), 0);
+}
+long long SendSome(int fd, const char* p, std::size_t n) { return ::send(Native(fd), p, static_cast<int>(n), 0); }
+bool Interrupted() { return false; }
+// Winsock's accept does not wake when another thread shuts the listener, so
+// it is polled and the stop flag checked between polls.
+template <typename Stopping>
+int AcceptOne(int listener, Stopping stopping) {
+  for (;;) {
+    int ready = WaitReadable(listener, 20);
+    if (ready < 0 || stopping()) return -1;
+    if (ready == 0) continue;
+    SOCKET s = ::accept(Native(listener), nullptr, nullptr);
+    if (s != INVALID_SOCKET) return static_cast<int>(s);
+    if (::WSAGetLastError() != WSAECONNRESET) return -1;
+  }
+}
+#else
+using Length = socklen_t;
+bool StartSockets() { return true; }
+int NewStreamSocket() { return ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0); }
+void CloseSocket(int fd) { ::close(fd); }
+void ShutdownSocket(int fd) { ::shutdown(fd, SHUT_RDWR); }
+int WaitReadable(int fd, int ms) {
+  pollfd p{fd, POLLIN, 0};
+  int r = ::poll(&p, 1, ms);
+  return r < 0 ? -1 : (r > 0 ? 1 : 0);
+}
+long long ReceiveSome(int fd, char* buf, std::size_t size) { return ::recv(fd, buf, size, 0); }
+long long SendSome(int fd, const char* p, std::size_t n) { return ::send(fd, p, n, MSG_NOSIGNAL); }
+bool Interrupted() { return errno == EINTR; }
+template <typename Stopping>
+int AcceptOne(int listener, Stopping) {
+  for (;;) {
+    int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd >= 0) return fd;
+    if (errno != EINTR && errno != ECONNABORTED) return -1;  // the listener was shut down
+  }
+}
+#endif
+
 bool SendAll(int fd, const char* p, std::size_t n) {
   while (n > 0) {
-    ssize_t w = ::send(fd, p, n, MSG_NOSIGNAL);
-    if (w < 0 && errno == EINTR) continue;
+    long long w = SendSome(fd, p, n);
+    if (w < 0 && Interrupted()) continue;
     if (w <= 0) return false;
     p += w;
     n -= static_cast<std::size_t>(w);
@@ -78,17 +146,22 @@ Reply RedirectReply(const std::string& location) {
 
 LoopbackServer::LoopbackServer() {
   otherwise_ = Reply().Send("HTTP/1.0 404 Not Found\r\n\r\n");
-  listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (!StartSockets()) return;
+  listener_ = NewStreamSocket();
+  if (listener_ < 0) return;
+#ifndef _WIN32
+  // (On Windows the same option would let another program take the port.)
   int one = 1;
   ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+#endif
   sockaddr_in a{};
   a.sin_family = AF_INET;
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   a.sin_port = 0;
-  socklen_t len = sizeof a;
+  Length len = sizeof a;
   if (::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(listener_, 64) != 0 ||
       ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
-    ::close(listener_);
+    CloseSocket(listener_);
     listener_ = -1;
     return;
   }
@@ -143,12 +216,12 @@ void LoopbackServer::Stop() {
     std::lock_guard<std::mutex> lock(mutex_);
     if (stopping_) return;
     stopping_ = true;
-    for (int fd : open_fds_) ::shutdown(fd, SHUT_RDWR);
+    for (int fd : open_fds_) ShutdownSocket(fd);
   }
   wake_.notify_all();
-  if (listener_ >= 0) ::shutdown(listener_, SHUT_RDWR);
+  if (listener_ >= 0) ShutdownSocket(listener_);
   if (acceptor_.joinable()) acceptor_.join();
-  if (listener_ >= 0) ::close(listener_);
+  if (listener_ >= 0) CloseSocket(listener_);
   listener_ = -1;
   std::vector<std::thread> workers;
   {
@@ -169,14 +242,14 @@ bool LoopbackServer::WaitOrStop(int ms) {
 
 void LoopbackServer::AcceptLoop() {
   for (;;) {
-    int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd < 0) {
-      if (errno == EINTR || errno == ECONNABORTED) continue;
-      return;  // the listener was shut down
-    }
+    int fd = AcceptOne(listener_, [this] {
+      std::lock_guard<std::mutex> lock(mutex_);
+      return stopping_;
+    });
+    if (fd < 0) return;
     std::lock_guard<std::mutex> lock(mutex_);
     if (stopping_) {
-      ::close(fd);
+      CloseSocket(fd);
       return;
     }
     std::size_t index = requests_.size();
@@ -200,9 +273,8 @@ void LoopbackServer::Handle(int fd, std::size_t index) {
   std::string received;
   char buf[4096];
   while (!RequestComplete(received) && received.size() < kMaxRequest) {
-    pollfd p{fd, POLLIN, 0};
-    if (::poll(&p, 1, kRequestSilenceMs) <= 0) break;
-    ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+    if (WaitReadable(fd, kRequestSilenceMs) <= 0) break;
+    long long n = ReceiveSome(fd, buf, sizeof buf);
     if (n <= 0) break;
     received.append(buf, static_cast<std::size_t>(n));
   }
@@ -243,7 +315,7 @@ void LoopbackServer::Handle(int fd, std::size_t index) {
           break;
         case Reply::Step::kReset: {
           linger hard{1, 0};
-          ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+          ::setsockopt(fd, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&hard), sizeof hard);
           go_on = false;
           break;
         }
@@ -256,16 +328,15 @@ void LoopbackServer::Handle(int fd, std::size_t index) {
   }
   // Whatever the client sent after its request also belongs to the record.
   for (;;) {
-    pollfd p{fd, POLLIN, 0};
-    if (::poll(&p, 1, 0) <= 0) break;
-    ssize_t n = ::recv(fd, buf, sizeof buf, MSG_DONTWAIT);
+    if (WaitReadable(fd, 0) <= 0) break;
+    long long n = ReceiveSome(fd, buf, sizeof buf);
     if (n <= 0) break;
     std::lock_guard<std::mutex> lock(mutex_);
     requests_[index].bytes.append(buf, static_cast<std::size_t>(n));
   }
   std::lock_guard<std::mutex> lock(mutex_);
   open_fds_.erase(std::remove(open_fds_.begin(), open_fds_.end(), fd), open_fds_.end());
-  ::close(fd);
+  CloseSocket(fd);
 }
 
 }  // namespace corvane::testing

@@ -20,7 +20,7 @@
 // The server reads a request up to its empty line (or 64 KiB, or the client
 // closing, or 2 s of silence) before answering.  The destructor (or Stop)
 // wakes every pause and hang, closes every connection and joins the threads.
-// POSIX only.
+// Runs on POSIX sockets and on Winsock.
 #pragma once
 
 #include <condition_variable>

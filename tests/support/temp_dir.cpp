@@ -1,17 +1,33 @@
 #include "support/temp_dir.h"
 
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 namespace corvane::testing {
 namespace fs = std::filesystem;
 
 TempDir::TempDir() {
-  std::string pattern = (fs::temp_directory_path() / "corvane-test-XXXXXX").string();
-  char* made = mkdtemp(pattern.data());
-  path_ = made ? made : pattern;
+  // A fresh name that create_directory claims (it fails on a name taken), so
+  // two tests never share a folder; '/' separators on every system.
+  std::random_device seed;
+  std::mt19937_64 random(seed() ^ static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+  fs::path base = fs::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char name[32];
+    std::snprintf(name, sizeof name, "corvane-test-%012llx",
+                  static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
+    std::error_code ec;
+    if (fs::create_directory(base / name, ec)) {
+      path_ = (base / name).generic_string();
+      return;
+    }
+  }
+  path_ = (base / "corvane-test-unavailable").generic_string();
 }
 
 TempDir::~TempDir() {
@@ -37,6 +53,16 @@ std::string TempDir::Read(const std::string& relative) const {
 bool TempDir::Exists(const std::string& relative) const {
   std::error_code ec;
   return fs::exists(fs::symlink_status(fs::path(path_) / relative, ec));
+}
+
+bool MakeSymlink(const std::string& target, const std::string& link) {
+  std::error_code ec;
+  if (fs::is_directory(target, ec)) {
+    fs::create_directory_symlink(target, link, ec);
+  } else {
+    fs::create_symlink(target, link, ec);
+  }
+  return !ec;
 }
 
 std::string SourceDir() {

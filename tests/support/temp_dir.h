@@ -24,6 +24,10 @@ class TempDir {
   std::string path_;
 };
 
+// Makes link a symbolic link to target (a folder link when target is a
+// folder); false when the system refuses (Windows without the right).
+bool MakeSymlink(const std::string& target, const std::string& link);
+
 // The source tree, for test data (CORVANE_SOURCE_DIR, else the compiled-in path).
 std::string SourceDir();
 std::string BinaryDir();

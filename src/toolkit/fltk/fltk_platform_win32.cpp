@@ -6,6 +6,10 @@
 
 #include "toolkit/fltk/fltk_platform.h"
 
+// FLTK 1.3 declares this for programs only on X11 and macOS; the Windows
+// library has it too (it registers the window class and reads the screen).
+void fl_open_display();
+
 namespace corvane::tk::fltk {
 
 bool DisplayAvailable(std::string*) { return true; }

@@ -1,0 +1,130 @@
+#!/usr/bin/env bash
+# Kills the program with SIGKILL at random moments while it saves the
+# configuration, rewrites the registry store, downloads a package from a
+# real web server (python3's http.server) and unpacks an archive, many times
+# over.  After every kill: data/conf.txt and the store hold one whole
+# generation (never a mix, never empty), the download folder holds no
+# package that is not complete and the package scan offers none, the archive
+# is untouched and unpacking it again gives every file whole.
+#   crash_consistency.sh BUILD_DIR SOURCE_DIR     (CORVANE_CRASH_ROUNDS: kills per job, default 20)
+set -euo pipefail
+BUILD="${1:?build folder}"
+DRIVER="$BUILD/tests/crash/crash_driver"
+ROUNDS="${CORVANE_CRASH_ROUNDS:-20}"
+[ -x "$DRIVER" ] || { echo "crash_driver not built"; exit 1; }
+command -v python3 >/dev/null || { echo "python3 missing: skipped"; exit 77; }
+command -v zip >/dev/null || { echo "zip missing: skipped"; exit 77; }
+
+WORK="$(mktemp -d)"
+SERVER_PID=""
+cleanup() {
+  [ -n "$SERVER_PID" ] && kill "$SERVER_PID" 2>/dev/null
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# Runs "$@" in the background, kills it after 20-419 ms, waits for it.
+run_and_kill() {
+  "$@" >/dev/null 2>>"$WORK/driver.err" &
+  local pid=$!
+  sleep "0.$(printf '%03d' $((20 + RANDOM % 400)))"
+  kill -9 "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+}
+
+# Runs "$@" in the background until check passes once (the first whole
+# generation is on disk), then kills it.
+seed() {
+  local check="$1"; shift
+  "$@" >/dev/null 2>>"$WORK/driver.err" &
+  local pid=$!
+  for _ in $(seq 1 200); do
+    if eval "$check" >/dev/null 2>&1; then break; fi
+    sleep 0.02
+  done
+  kill -9 "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  eval "$check" >/dev/null 2>&1 || fail "seeding: $check never passed"
+}
+
+started=$(date +%s)
+
+# --- configuration ---
+HOME_DIR="$WORK/home"
+mkdir -p "$HOME_DIR/data"
+seed "'$DRIVER' config-check '$HOME_DIR'" "$DRIVER" config-loop "$HOME_DIR"
+for round in $(seq 1 "$ROUNDS"); do
+  run_and_kill "$DRIVER" config-loop "$HOME_DIR"
+  "$DRIVER" config-check "$HOME_DIR" >/dev/null 2>"$WORK/check.err" || fail "config, round $round: $(cat "$WORK/check.err")"
+done
+echo "configuration: $ROUNDS kills, last generation $("$DRIVER" config-check "$HOME_DIR" 2>&1)"
+
+# --- registry store ---
+STORE="$WORK/registry/registry.txt"
+seed "'$DRIVER' registry-check '$STORE'" "$DRIVER" registry-loop "$STORE"
+for round in $(seq 1 "$ROUNDS"); do
+  run_and_kill "$DRIVER" registry-loop "$STORE"
+  "$DRIVER" registry-check "$STORE" >/dev/null 2>"$WORK/check.err" || fail "registry, round $round: $(cat "$WORK/check.err")"
+done
+echo "registry store: $ROUNDS kills, last generation $("$DRIVER" registry-check "$STORE" 2>&1)"
+
+# --- downloads from a real web server ---
+SITE="$WORK/site"
+mkdir -p "$SITE/a" "$SITE/b"
+head -c 3000000 /dev/urandom >"$SITE/a/pkg.zip"
+head -c 2000000 /dev/urandom >"$SITE/b/pkg.zip"
+python3 -u -m http.server --bind 127.0.0.1 --directory "$SITE" 0 >"$WORK/server.out" 2>"$WORK/server.err" &
+SERVER_PID=$!
+PORT=""
+for _ in $(seq 1 100); do
+  PORT="$(sed -n 's/.* port \([0-9][0-9]*\).*/\1/p' "$WORK/server.out" 2>/dev/null | head -n 1 || true)"
+  [ -n "$PORT" ] && break
+  sleep 0.05
+done
+[ -n "$PORT" ] || { echo "the web server did not start: $(cat "$WORK/server.err")"; exit 1; }
+A="http://127.0.0.1:$PORT/a/pkg.zip"
+B="http://127.0.0.1:$PORT/b/pkg.zip"
+DL_HOME="$WORK/dl"
+mkdir -p "$DL_HOME/download"
+offered=0
+interrupted=0
+for round in $(seq 1 "$ROUNDS"); do
+  rm -f "$DL_HOME/download/pkg.zip.part"
+  run_and_kill "$DRIVER" download-loop "$DL_HOME" "$A" "$B"
+  [ -e "$DL_HOME/download/pkg.zip.part" ] && interrupted=$((interrupted + 1))
+  if n=$("$DRIVER" download-check "$DL_HOME" pkg.zip "$SITE/a/pkg.zip" "$SITE/b/pkg.zip" 2>"$WORK/check.err"); then
+    offered=$((offered + n))
+  else
+    fail "download, round $round: $(cat "$WORK/check.err")"
+  fi
+done
+echo "downloads: $ROUNDS kills ($interrupted in the middle of a transfer), a complete package offered after $offered of them"
+
+# --- unpacking ---
+SRC="$WORK/pkgsrc"
+mkdir -p "$SRC/pkg/sub"
+for i in $(seq 1 24); do head -c 150000 /dev/urandom | base64 >"$SRC/pkg/sub/file$i.txt"; done
+(cd "$SRC" && zip -qr "$WORK/pkg.zip" pkg)
+cp "$WORK/pkg.zip" "$WORK/pkg.reference.zip"
+mkdir -p "$WORK/reference"
+(cd "$WORK/reference" && unzip -q "$WORK/pkg.zip")
+DEST="$WORK/target"
+mkdir -p "$DEST"
+cut_files=0
+for round in $(seq 1 "$ROUNDS"); do
+  run_and_kill "$DRIVER" extract-loop "$WORK/pkg.zip" "$DEST"
+  cmp -s "$WORK/pkg.zip" "$WORK/pkg.reference.zip" || fail "extract, round $round: the archive changed"
+  if [ -d "$DEST/pkg/pkg" ]; then
+    cut_files=$((cut_files + $({ diff -rq "$WORK/reference/pkg" "$DEST/pkg/pkg" 2>/dev/null || true; } | wc -l)))
+  fi
+  # A killed unpacking is mended by unpacking again.
+  "$DRIVER" extract-once "$WORK/pkg.zip" "$DEST" >/dev/null 2>&1 || fail "extract, round $round: unpacking again failed"
+  diff -rq "$WORK/reference/pkg" "$DEST/pkg/pkg" >/dev/null || fail "extract, round $round: unpacking again left files wrong"
+done
+echo "unpacking: $ROUNDS kills, $cut_files files cut short by a kill, every one mended by unpacking again"
+
+echo "crash consistency: $((4 * ROUNDS)) kills in $(( $(date +%s) - started )) s, $failures failures"
+[ "$failures" -eq 0 ]
