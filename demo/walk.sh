@@ -22,13 +22,16 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
+# Xvfb picks a free display itself and tells which (no race with other
+# servers starting at the same moment).
+rm -f "$OUT/xvfb.display"
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$OUT/xvfb.display" 2>/dev/null &
+PIDS+=($!)
 DISPLAY_NUM=""
-for n in $(seq 90 130); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  XPID=$!
-  sleep 0.5
-  if kill -0 "$XPID" 2>/dev/null; then DISPLAY_NUM="$n"; PIDS+=("$XPID"); break; fi
+for _ in $(seq 100); do
+  DISPLAY_NUM="$(tr -dc 0-9 < "$OUT/xvfb.display" 2>/dev/null || true)"
+  [ -n "$DISPLAY_NUM" ] && break
+  sleep 0.1
 done
 [ -n "$DISPLAY_NUM" ] || { echo "walk.sh: Xvfb could not start" >&2; exit 1; }
 export DISPLAY=":$DISPLAY_NUM"
@@ -109,8 +112,20 @@ click_page 300 387                 # Install now!
 wait_log "Installation completed." 120 || true
 shot 6-installed
 xdotool windowclose "$WID" 2>/dev/null || xdotool key --window "$WID" alt+F4 || true
-sleep 1
-xdotool key Return 2>/dev/null || true   # answer the close question
+# The close question opens in a box captioned like the main window: wait for
+# it (a loaded machine may take a while), then answer with its default button.
+DIALOG=""
+for _ in $(seq 200); do
+  for w in $(xdotool search --name "^${TITLE}\$" 2>/dev/null); do [ "$w" != "$WID" ] && DIALOG="$w"; done
+  [ -n "$DIALOG" ] && break
+  kill -0 "$CPID" 2>/dev/null || break
+  sleep 0.1
+done
+if [ -n "$DIALOG" ]; then
+  sleep 0.3
+  xdotool windowfocus --sync "$DIALOG" 2>/dev/null || true
+  xdotool key --window "$DIALOG" Return 2>/dev/null || true
+fi
 for _ in $(seq 50); do kill -0 "$CPID" 2>/dev/null || break; sleep 0.1; done
 
 echo

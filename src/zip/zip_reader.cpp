@@ -186,9 +186,15 @@ ZipStatus ZipReader::ExtractEntry(int index, const std::string& path, const std:
   if (unzOpenCurrentFilePassword(uf, e->encrypted ? password.c_str() : nullptr) != UNZ_OK)
     return ZipStatus::kCannotOpen;
 
-  auto out = fs.OpenWrite(path);
+  // The bytes go to a temporary file beside the target, renamed over it only
+  // when the entry is whole: a damaged entry, a full disk or a killed process
+  // never leaves a cut-short file, nor destroys the file it would replace.
+  const std::string temporary = path + ".corvane-part";
+  if (fs.IsLink(temporary)) fs.DeleteFile(temporary);  // never write through a link
+  auto out = fs.OpenWrite(temporary);
   if (!out) {
     unzCloseCurrentFile(uf);
+    fs.DeleteFile(temporary);
     return ZipStatus::kWriteFailed;
   }
 
@@ -219,8 +225,10 @@ ZipStatus ZipReader::ExtractEntry(int index, const std::string& path, const std:
   if (status == ZipStatus::kOk && closed == UNZ_CRCERROR) status = ZipStatus::kCrcError;
   else if (status == ZipStatus::kOk && closed != UNZ_OK) status = ZipStatus::kDataError;
   bool flushed = out->Close();
+  out.reset();
   if (status == ZipStatus::kOk && !flushed) status = ZipStatus::kWriteFailed;
-  if (status != ZipStatus::kOk) fs.DeleteFile(path);
+  if (status == ZipStatus::kOk && !fs.Rename(temporary, path)) status = ZipStatus::kWriteFailed;
+  if (status != ZipStatus::kOk) fs.DeleteFile(temporary);
   return status;
 }
 

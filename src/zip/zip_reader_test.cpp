@@ -64,6 +64,20 @@ TEST(ZipReader, AFailedWriteLeavesNoPartialFile) {
   runtime::SetFs(nullptr);
   EXPECT_EQ(status, ZipStatus::kWriteFailed);
   EXPECT_FALSE(t.Exists("f.txt"));
+  EXPECT_EQ(runtime::Fs().ListFolder(t.path())->size(), 1u);  // only the archive: no temporary left
+}
+
+TEST(ZipReader, ADamagedEntryKeepsTheFileItWouldHaveReplaced) {
+  TempDir t;
+  ASSERT_TRUE(WriteZip(t / "d.zip", {{"f.txt", "new content, stored without compression", false, true}}));
+  // Damage the stored bytes: the entry ends with a CRC error.
+  ASSERT_EQ(testing::PatchBytes(t / "d.zip", "without", "WITHOUT"), 1);
+  t.Write("out/f.txt", "the installed file");
+  ZipReader zip;
+  ASSERT_TRUE(zip.Open(t / "d.zip"));
+  EXPECT_EQ(zip.ExtractEntry(0, t / "out/f.txt", ""), ZipStatus::kCrcError);
+  EXPECT_EQ(t.Read("out/f.txt"), "the installed file");
+  EXPECT_EQ(runtime::Fs().ListFolder(t / "out")->size(), 1u);
 }
 
 TEST(ZipReader, EncryptedEntriesAndNameEncodings) {

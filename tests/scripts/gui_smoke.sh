@@ -161,7 +161,7 @@ EOF
 # The close question opens in a box captioned like the main window: answer it
 # with its default button (Enter).
 DIALOG=""
-for _ in $(seq 50); do
+for _ in $(seq 200); do  # a loaded machine may take seconds to open it
   for w in $(find_windows); do [ "$w" != "$WID" ] && DIALOG="$w"; done
   [ -n "$DIALOG" ] && break
   sleep 0.1
