@@ -22,19 +22,9 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# Xvfb picks a free display itself and tells which (no race with other
-# servers starting at the same moment).
-rm -f "$OUT/xvfb.display"
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$OUT/xvfb.display" 2>/dev/null &
-PIDS+=($!)
-DISPLAY_NUM=""
-for _ in $(seq 100); do
-  DISPLAY_NUM="$(tr -dc 0-9 < "$OUT/xvfb.display" 2>/dev/null || true)"
-  [ -n "$DISPLAY_NUM" ] && break
-  sleep 0.1
-done
-[ -n "$DISPLAY_NUM" ] || { echo "walk.sh: Xvfb could not start" >&2; exit 1; }
-export DISPLAY=":$DISPLAY_NUM"
+. "$(dirname "${BASH_SOURCE[0]}")/../scripts/xvfb.bash"
+start_xvfb "$OUT/xvfb.log" || { echo "walk.sh: Xvfb could not start" >&2; exit 1; }
+PIDS+=("$XVFB_PID")
 
 "$BUILD/corvane" --home "$OUT/home" --server "$SERVER" >"$LOG_OUT" 2>&1 &
 CPID=$!

@@ -38,21 +38,9 @@ cleanup() {
 trap cleanup EXIT
 
 # ---- a display ---------------------------------------------------------------
-DISPLAY_NUM=""
-for n in $(seq 150 199); do
-  { [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; } && continue
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
-  XPID=$!
-  for _ in $(seq 50); do
-    if DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1; then DISPLAY_NUM=$n; break; fi
-    kill -0 "$XPID" 2>/dev/null || break
-    sleep 0.1
-  done
-  if [ -n "$DISPLAY_NUM" ]; then PIDS+=("$XPID"); break; fi
-  kill "$XPID" 2>/dev/null
-done
-[ -n "$DISPLAY_NUM" ] || fail "Xvfb could not be started ($(tail -1 "$WORK/xvfb.log" 2>/dev/null))"
-export DISPLAY=":$DISPLAY_NUM"
+. "$(dirname "${BASH_SOURCE[0]}")/../xvfb.bash"
+start_xvfb "$WORK/xvfb.log" || fail "Xvfb could not be started ($(tail -1 "$WORK/xvfb.log" 2>/dev/null))"
+PIDS+=("$XVFB_PID")
 
 # ---- a catalogue on loopback -------------------------------------------------
 PORT="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"

@@ -15,12 +15,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <cstring>
 #include <memory>
-#include <mutex>
-#include <thread>
 
+#include "runtime/call_with_deadline.h"
 #include "runtime/socket.h"
 
 namespace corvane::runtime {
@@ -29,11 +27,6 @@ namespace {
 // Longest single wait before the idle function runs again.
 constexpr int kIdleSliceMs = 5;
 
-using Steady = std::chrono::steady_clock;
-
-long long MsLeft(Steady::time_point deadline) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Steady::now()).count();
-}
 
 void SetError(std::string* error, const char* text) {
   if (error) *error = text;
@@ -92,17 +85,6 @@ class TcpSocket : public Socket {
   int fd_;
 };
 
-// The result of a name lookup, shared with the thread doing it so that a
-// lookup abandoned at the deadline cleans up after itself.
-struct Lookup {
-  std::mutex mutex;
-  std::condition_variable done_signal;
-  bool done = false;
-  bool abandoned = false;
-  int status = 0;
-  addrinfo* result = nullptr;
-};
-
 addrinfo* Resolve(const std::string& host, int port, Steady::time_point deadline,
                   const std::function<void()>& idle, std::string* error) {
   addrinfo hints{};
@@ -116,46 +98,31 @@ addrinfo* Resolve(const std::string& host, int port, Steady::time_point deadline
   if (::getaddrinfo(host.c_str(), service.c_str(), &hints, &result) == 0) return result;
 
   hints.ai_flags = AI_NUMERICSERV;
-  auto lookup = std::make_shared<Lookup>();
-  try {
-    std::thread([lookup, host, service, hints] {
-      addrinfo* found = nullptr;
-      int status = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &found);
-      std::lock_guard<std::mutex> lock(lookup->mutex);
-      if (lookup->abandoned) {
-        if (found) ::freeaddrinfo(found);
-        return;
-      }
-      lookup->status = status;
-      lookup->result = found;
-      lookup->done = true;
-      lookup->done_signal.notify_one();
-    }).detach();
-  } catch (...) {
+  struct Found {
+    int status = 0;
+    addrinfo* list = nullptr;
+  };
+  Found found;
+  CallOutcome outcome = CallWithDeadline<Found>(
+      [host, service, hints] {
+        Found f;
+        f.status = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &f.list);
+        return f;
+      },
+      [](Found& late) {
+        if (late.list) ::freeaddrinfo(late.list);
+      },
+      deadline, idle, kIdleSliceMs, &found);
+  if (outcome == CallOutcome::kTimedOut) {
+    SetError(error, "time-out");
+    return nullptr;
+  }
+  if (outcome != CallOutcome::kDone || found.status != 0 || !found.list) {
+    if (found.list) ::freeaddrinfo(found.list);
     SetError(error, "unknown host");
     return nullptr;
   }
-
-  std::unique_lock<std::mutex> lock(lookup->mutex);
-  while (!lookup->done) {
-    long long left = MsLeft(deadline);
-    if (left <= 0) {
-      lookup->abandoned = true;
-      SetError(error, "time-out");
-      return nullptr;
-    }
-    lookup->done_signal.wait_for(lock, std::chrono::milliseconds(std::min<long long>(left, kIdleSliceMs)));
-    if (!lookup->done && idle) {
-      lock.unlock();
-      idle();
-      lock.lock();
-    }
-  }
-  if (lookup->status != 0 || !lookup->result) {
-    SetError(error, "unknown host");
-    return nullptr;
-  }
-  return lookup->result;
+  return found.list;
 }
 
 // Connects one address without blocking past the deadline; the socket or -1.

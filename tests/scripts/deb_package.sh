@@ -129,26 +129,15 @@ if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null; then
   note "PASS"
   exit 0
 fi
-DISPLAY_NUM=""
-for n in $(seq 141 190); do
-  { [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; } && continue
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
-  XPID=$!
-  for _ in $(seq 50); do
-    if DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1; then DISPLAY_NUM=$n; break; fi
-    kill -0 "$XPID" 2>/dev/null || break
-    sleep 0.1
-  done
-  if [ -n "$DISPLAY_NUM" ]; then PIDS+=("$XPID"); break; fi
-  kill "$XPID" 2>/dev/null
-done
-[ -n "$DISPLAY_NUM" ] || fail "Xvfb could not be started ($(tail -1 "$WORK/xvfb.log" 2>/dev/null))"
+. "$SOURCE/scripts/xvfb.bash"
+start_xvfb "$WORK/xvfb.log" || fail "Xvfb could not be started ($(tail -1 "$WORK/xvfb.log" 2>/dev/null))"
+PIDS+=("$XVFB_PID")
 
 # A port nobody listens on: the version check fails at once instead of
 # reaching for the compiled-in server.
 PORT="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"
 mkdir -p "$WORK/user"
-(cd "$WORK" && exec env DISPLAY=":$DISPLAY_NUM" HOME="$WORK/user" XDG_DATA_HOME="$WORK/user/data" \
+(cd "$WORK" && exec env DISPLAY="$DISPLAY" HOME="$WORK/user" XDG_DATA_HOME="$WORK/user/data" \
    "$ROOT/usr/bin/corvane" --server "http://127.0.0.1:$PORT" >"$WORK/corvane.log" 2>&1) &
 CPID=$!
 PIDS+=("$CPID")

@@ -37,21 +37,9 @@ cleanup() {
 trap cleanup EXIT
 
 # ---- a display ---------------------------------------------------------------
-DISPLAY_NUM=""
-for n in $(seq 90 140); do
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$WORK/xvfb.log" 2>&1 &
-  XPID=$!
-  for _ in $(seq 50); do
-    if DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1; then DISPLAY_NUM=$n; break; fi
-    kill -0 "$XPID" 2>/dev/null || break
-    sleep 0.1
-  done
-  if [ -n "$DISPLAY_NUM" ]; then PIDS+=("$XPID"); break; fi
-  kill "$XPID" 2>/dev/null
-done
-[ -n "$DISPLAY_NUM" ] || skip "Xvfb could not be started ($(tail -1 "$WORK/xvfb.log" 2>/dev/null))"
-export DISPLAY=":$DISPLAY_NUM"
+. "$SOURCE/scripts/xvfb.bash"
+start_xvfb "$WORK/xvfb.log" || skip "Xvfb could not be started ($(tail -1 "$WORK/xvfb.log" 2>/dev/null))"
+PIDS+=("$XVFB_PID")
 sleep 0.2
 
 # ---- a catalogue on loopback -------------------------------------------------
