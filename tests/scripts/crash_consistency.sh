@@ -9,6 +9,9 @@
 #   crash_consistency.sh BUILD_DIR SOURCE_DIR     (CORVANE_CRASH_ROUNDS: kills per job, default 20)
 set -euo pipefail
 BUILD="${1:?build folder}"
+SOURCE="${2:?source folder}"
+# shellcheck source=../../scripts/http_server.bash
+source "$SOURCE/scripts/http_server.bash"
 DRIVER="$BUILD/tests/crash/crash_driver"
 ROUNDS="${CORVANE_CRASH_ROUNDS:-20}"
 [ -x "$DRIVER" ] || { echo "crash_driver not built"; exit 1; }
@@ -76,15 +79,7 @@ SITE="$WORK/site"
 mkdir -p "$SITE/a" "$SITE/b"
 head -c 3000000 /dev/urandom >"$SITE/a/pkg.zip"
 head -c 2000000 /dev/urandom >"$SITE/b/pkg.zip"
-python3 -u -m http.server --bind 127.0.0.1 --directory "$SITE" 0 >"$WORK/server.out" 2>"$WORK/server.err" &
-SERVER_PID=$!
-PORT=""
-for _ in $(seq 1 100); do
-  PORT="$(sed -n 's/.* port \([0-9][0-9]*\).*/\1/p' "$WORK/server.out" 2>/dev/null | head -n 1 || true)"
-  [ -n "$PORT" ] && break
-  sleep 0.05
-done
-[ -n "$PORT" ] || { echo "the web server did not start: $(cat "$WORK/server.err")"; exit 1; }
+start_http_server "$SITE" "$WORK/server"
 A="http://127.0.0.1:$PORT/a/pkg.zip"
 B="http://127.0.0.1:$PORT/b/pkg.zip"
 DL_HOME="$WORK/dl"

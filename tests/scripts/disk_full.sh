@@ -10,6 +10,9 @@
 #   disk_full.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 BUILD="${1:?build folder}"
+SOURCE="${2:?source folder}"
+# shellcheck source=../../scripts/http_server.bash
+source "$SOURCE/scripts/http_server.bash"
 DRIVER="$BUILD/tests/crash/crash_driver"
 [ -x "$DRIVER" ] || { echo "crash_driver not built"; exit 1; }
 command -v python3 >/dev/null || { echo "python3 missing: skipped"; exit 77; }
@@ -39,15 +42,7 @@ mkdir -p "$WORK/site"
 head -c 2000000 /dev/urandom >"$WORK/site/big.zip"
 head -c 20000 /dev/urandom >"$WORK/site/small.zip"
 
-python3 -u -m http.server --bind 127.0.0.1 --directory "$WORK/site" 0 >"$WORK/server.out" 2>"$WORK/server.err" &
-SERVER_PID=$!
-PORT=""
-for _ in $(seq 1 100); do
-  PORT="$(sed -n 's/.* port \([0-9][0-9]*\).*/\1/p' "$WORK/server.out" 2>/dev/null | head -n 1 || true)"
-  [ -n "$PORT" ] && break
-  sleep 0.05
-done
-[ -n "$PORT" ] || { echo "the web server did not start: $(cat "$WORK/server.err")"; exit 1; }
+start_http_server "$WORK/site" "$WORK/server"
 BIG="http://127.0.0.1:$PORT/big.zip"
 SMALL="http://127.0.0.1:$PORT/small.zip"
 
