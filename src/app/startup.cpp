@@ -37,7 +37,9 @@ bool ToolchainFound() {
   return runtime::Fs().Kind(TARNPATH + "\\bin\\tnc.exe") == runtime::kFile;
 }
 
-// The configured language's texts.  Without its file the table would stay
+}  // namespace
+
+// Without its file the table would stay
 // empty, leaving every caption blank and every menu item a separator, so the
 // English texts are taken instead.
 void LoadTexts() {
@@ -51,8 +53,6 @@ void LoadTexts() {
   LoadLocale();
   LANGUAGE = configured;
 }
-
-}  // namespace
 
 void SetUpFolders() {
   runtime::FileSystem& fs = runtime::Fs();

@@ -134,6 +134,10 @@ void ReadProgramList(const std::string& bytes) {
 }
 
 void LoadProgramList() {
+  if (!LoadProgramListQuietly()) ReportUnreachableServer();
+}
+
+bool LoadProgramListQuietly() {
   tprogram::ClearAll();
   LogLine("Loading info list of program...." + LANGUAGE);
   const std::string path = "data/" + ListFileName();
@@ -142,12 +146,10 @@ void LoadProgramList() {
     DownloadListFiles(nullptr, nullptr);
     bytes = runtime::Fs().ReadFile(path);
   }
-  if (!bytes) {
-    ReportUnreachableServer();
-    return;
-  }
+  if (!bytes) return false;
   LogLine("");
   ReadProgramList(*bytes);
+  return true;
 }
 
 }  // namespace corvane

@@ -19,6 +19,10 @@ namespace corvane {
 // logs it and leaves programList empty.
 void LoadProgramList();
 
+// LoadProgramList without telling the user: false (logged, programList
+// empty) when the list file cannot be had, so a caller reports it its way.
+bool LoadProgramListQuietly();
+
 // Reads the records of list-file bytes into programList (which it does not
 // empty first), logging as it goes.  Never fails: lines it cannot use are
 // ignored.
