@@ -24,6 +24,7 @@
 #include "maintenance/version_check.h"
 #include "runtime/environment.h"
 #include "runtime/file_system.h"
+#include "runtime/terminal.h"
 #include "settings/config.h"
 #include "settings/messages.h"
 #include "settings/server_address.h"
@@ -44,6 +45,7 @@ void UseServer(const std::string& from_command_line) {
 // A command: no display is opened, and the program folder is used as the
 // wizard uses it.
 int RunCommandLine(const CommandLine& line) {
+  runtime::UseParentConsole();
   ResetApplication();
   const std::string previous_folder = runtime::Fs().CurrentFolder();
   const std::string folder = runtime::ChooseProgramFolder(line.home);

@@ -4,6 +4,10 @@
 
 namespace corvane::runtime {
 
+// A window program started from a console writes to that console (on
+// Windows it has none of its own); output sent elsewhere stays there.
+void UseParentConsole();
+
 // True when standard output (1) or standard input (0) is a terminal.
 bool IsTerminal(int fd);
 

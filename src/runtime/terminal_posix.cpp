@@ -5,6 +5,8 @@
 
 namespace corvane::runtime {
 
+void UseParentConsole() {}
+
 bool IsTerminal(int fd) { return isatty(fd) == 1; }
 
 int TerminalColumns() {
