@@ -37,10 +37,11 @@ void DownloadRun::NextRecord(bool show_url) {
   }
 }
 
-// The size query failed (again): count it, and after too many move on to the
-// next URL or give the record up.
-void DownloadRun::QueryFailed() {
-  observer_->SizeUnknown(tryCount + 1);
+// A size query or a transfer of the current URL failed (again): count it,
+// and after too many move on to the next URL or give the record up.  A
+// mirror that tells the size but never delivers the file is left this way
+// like one that tells nothing.
+void DownloadRun::TryFailed() {
   ++tryCount;
   if (tryCount <= kTriesPerUrl) return;
   tprogram& record = *currentProgram;
@@ -70,7 +71,8 @@ bool DownloadRun::Step() {
   }
   const long long size = FileSizeRemote(ResolveLocation(currentProgram->url));
   if (size <= 0) {
-    QueryFailed();
+    observer_->SizeUnknown(tryCount + 1);
+    TryFailed();
     return false;
   }
   observer_->SizeKnown(size, currentProgram->url);
@@ -81,8 +83,8 @@ bool DownloadRun::Step() {
     observer_->FileDone(downloadIndex, downloadCount, *currentProgram);
     currentProgram = nullptr;
     NextRecord(false);
-  } else if (endAtLastUrl_ && downloading == 1) {
-    QueryFailed();
+  } else {
+    TryFailed();
   }
   return true;
 }

@@ -5,11 +5,12 @@
 // touches no gadget: everything it does is reported to its observer.
 //
 // Each step asks the current file's size.  A size above 0 leads straight to
-// the transfer in the same step; a failed transfer is simply tried again on
-// the next step.  A file whose size cannot be had is asked four times, then
-// the next of its alternative URLs is taken (the last one keeps being tried in
-// series of four until STOP, unless the run was told to give up there); a
-// file with a single URL is given up after its fourth failed query.
+// the transfer in the same step.  A failed size query and a failed transfer
+// each count as a failed try of the URL: after four, the next of the file's
+// alternative URLs is taken (the last one keeps being tried in series of four
+// until STOP, unless the run was told to give up there); a file with a single
+// URL is given up after its fourth failed try.  The run fetches the queue as
+// it was when it started.
 #pragma once
 
 #include <string>
@@ -52,8 +53,8 @@ class DownloadRun {
 
   explicit DownloadRun(DownloadObserver& observer) : observer_(&observer) {}
 
-  // Gives up a record once its last URL failed a series of queries, and
-  // counts a failed transfer as a failed query, so that a run always ends.
+  // Gives up a record once its last URL failed a series of tries, so that a
+  // run without anyone to press STOP always ends.
   void EndAtLastUrl(bool on) { endAtLastUrl_ = on; }
 
   // Starts at the first record of queue (kept as the run's own copy).  With
@@ -73,11 +74,11 @@ class DownloadRun {
   int downloadCount = 0;      // records in the queue when the run started
   int downloadIndex = 0;      // 1-based position of currentProgram
   ProgramPtr currentProgram;  // record being fetched; null after the last success
-  int tryCount = 0;           // failed size queries of currentProgram in a row
+  int tryCount = 0;           // failed tries (size query or transfer) of currentProgram in a row
 
  private:
   void NextRecord(bool show_url);
-  void QueryFailed();
+  void TryFailed();
 
   DownloadObserver* observer_;
   std::vector<ProgramPtr> queue_;
