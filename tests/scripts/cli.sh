@@ -108,6 +108,15 @@ grep -q $'\r' "$WORK/out" && fail "progress was redrawn although the output is n
 [ -e "$HOME_DIR/download/thetastream.zip" ] && fail "a package without a size was stored"
 grep -q 'Change URL...<' "$HOME_DIR"/dati/*_log.txt || fail "the mirror change is not in the activity log"
 
+# On a terminal (a pseudo-terminal from script(1)) the progress is one line
+# redrawn in place.
+if command -v script >/dev/null; then
+  script -qec "'$BIN' download GAMMAIO --server '$SERVER' --home '$HOME_DIR' </dev/null" /dev/null >"$WORK/tty.out" 2>&1
+  grep -q $'\rGAMMAIO \[####################\] 100%' "$WORK/tty.out" ||
+    fail "no redrawn progress line on a terminal: $(tr '\r' '|' <"$WORK/tty.out" | head -c 300)"
+  rm -f "$HOME_DIR/download/gammaio.zip"
+fi
+
 corvane packages --json
 python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); assert [p["id"] for p in d] == ["ETAMATH"], d' "$WORK/out" ||
   fail "packages --json: $(cat "$WORK/out")"
