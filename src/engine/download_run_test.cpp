@@ -106,13 +106,12 @@ TEST_F(DownloadRunTest, ReportsEveryStepInOrder) {
   EXPECT_EQ(dir.Read("download/b.zip"), "BBBBBB");
 }
 
-TEST_F(DownloadRunTest, AFailedTransferEndsWhenTheRunMustEnd) {
-  // The size query answers, the body is cut short: with EndAtLastUrl the
-  // failed transfer counts as a failed try, so the run gives the file up.
+TEST_F(DownloadRunTest, AFailedTransferCountsAsAFailedTry) {
+  // The size query answers, the body is cut short: each failed transfer is a
+  // failed try, so the run gives the file up instead of fetching it for ever.
   server.On("HEAD", "/cut.zip", testing::HeadReply(100));
   server.On("GET", "/cut.zip", testing::Reply().Send("HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nshort"));
   DownloadRun run(seen);
-  run.EndAtLastUrl(true);
   Run(run, {Record("C", {"/cut.zip"})});
   EXPECT_EQ(seen.events.back(), "finished");
   EXPECT_NE(std::find(seen.events.begin(), seen.events.end(), "gave up C"), seen.events.end());
