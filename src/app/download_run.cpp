@@ -27,7 +27,7 @@ namespace {
 // rebuild downloadQueue for the next run, never this one.
 std::vector<ProgramPtr> runQueue;
 
-constexpr int kTriesPerUrl = 3;  // a URL is left after more than this many failed queries
+constexpr int kTriesPerUrl = 3;  // a URL is left after more than this many failed tries
 constexpr int kChunkSize = 128;
 constexpr const char* kGiveUpText = "Tried 3 times! No way....";
 
