@@ -6,7 +6,7 @@
 namespace corvane {
 
 namespace {
-constexpr int kTriesPerUrl = 3;  // a URL is left after more than this many failed queries
+constexpr int kTriesPerUrl = 3;  // a URL is left after more than this many failed tries
 constexpr int kChunkSize = 128;
 }  // namespace
 
