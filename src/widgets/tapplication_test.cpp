@@ -182,6 +182,19 @@ TEST_F(TApplicationTest, ResumeKeepsDeliberatelyDisabledGadgetsOff) {
   EXPECT_TRUE(go->Enabled());
   EXPECT_FALSE(stop->Enabled());
   EXPECT_TRUE(app->window->Enabled());
+
+  // Pauses nest (a box over a dialog): only the last Resume restores.
+  app->Pause();
+  app->Pause();
+  app->Resume();
+  EXPECT_EQ(app->status, 2);
+  EXPECT_FALSE(go->Enabled());
+  EXPECT_FALSE(app->window->Enabled());
+  app->Resume();
+  EXPECT_EQ(app->status, 1);
+  EXPECT_TRUE(go->Enabled());
+  EXPECT_FALSE(stop->Enabled());
+  EXPECT_TRUE(app->window->Enabled());
 }
 
 TEST_F(TApplicationTest, ClearAllFreesEverythingAndUnhooks) {
