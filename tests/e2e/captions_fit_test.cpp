@@ -8,6 +8,8 @@
 
 #include "app/languages.h"
 #include "app/main_menus.h"
+#include "settings/config.h"
+#include "settings/messages.h"
 #include "support/xvfb_display.h"
 #include "toolkit/fltk/fltk_backend.h"
 
