@@ -114,10 +114,10 @@ sleep 0.3
 for y in "$(row_y 1)" "$(row_y 2)"; do xdotool mousemove --window "$WID" 400 "$y"; sleep 0.2; done
 xdotool mousemove --window "$WID" 80 "$(row_y 2)"
 sleep 0.3
-# Space alone ticks nothing (no row is lit); Down lights the row the pointer
-# left last (tool5), Up goes on from there, and the list scrolls to the top
-# to show tool1.
-for keys in "space" "Down space" "Up space" "Up Up Up Up space"; do
+# Space alone ticks nothing (no row is lit).  The first Up lights the row
+# the pointer left last, and six of them reach tool1 whichever that was,
+# scrolling the list to the top; then Down goes to tool4 and tool5.
+for keys in "space" "Up Up Up Up Up Up space" "Down Down Down space" "Down space"; do
   xdotool key $keys
   sleep 0.3
 done
@@ -125,7 +125,7 @@ shot gui-smoke-start-page-keys.png
 xdotool mousemove --window "$WID" 600 $((PAGE_Y + 370 + 17)) click 1  # "Go to download>"
 sleep 0.5
 xdotool mousemove --window "$WID" 300 $((PAGE_Y + 370 + 17)) click 1  # "Download now!"
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   [ "$(stat -c %s "$HOME_DIR/download/tool6.zip" 2>/dev/null)" = 9000 ] && break
   sleep 0.1
 done
