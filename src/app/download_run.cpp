@@ -3,6 +3,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/download_page.h"
 #include "app/page_preparation.h"
@@ -22,7 +23,11 @@ int tryCount = 0;
 
 namespace {
 
-constexpr int kTriesPerUrl = 3;  // a URL is left after more than this many failed queries
+// The records of the run, fixed when it starts: ticks changed meanwhile
+// rebuild downloadQueue for the next run, never this one.
+std::vector<ProgramPtr> runQueue;
+
+constexpr int kTriesPerUrl = 3;  // a URL is left after more than this many failed tries
 constexpr int kChunkSize = 128;
 constexpr const char* kGiveUpText = "Tried 3 times! No way....";
 
@@ -57,8 +62,8 @@ void ShowCurrentFile() { SetText(downloadFileLabel, "File " + (currentProgram ? 
 void NextRecord(bool show_url) {
   ++downloadIndex;
   tryCount = 0;
-  if (downloadIndex - 1 < downloadCount && downloadIndex - 1 < int(downloadQueue.size())) {
-    currentProgram = downloadQueue[downloadIndex - 1];
+  if (downloadIndex - 1 < downloadCount && downloadIndex - 1 < int(runQueue.size())) {
+    currentProgram = runQueue[downloadIndex - 1];
     ShowPosition();
     ShowCurrentFile();
     if (show_url && currentProgram) SetText(urlLabel, currentProgram->url);
@@ -67,10 +72,11 @@ void NextRecord(bool show_url) {
   }
 }
 
-// The size query failed (again): count it, and after too many move on to the
-// next URL or give the record up.
-void SizeQueryFailed() {
-  SetText(downloadSizeLabel, UnknownSizeText(tryCount + 1));
+// A size query or a transfer of the current URL failed (again): count it,
+// and after too many move on to the next URL or give the record up.  A
+// mirror that tells the size but never delivers the file is left this way
+// like one that tells nothing.
+void TryFailed() {
   ++tryCount;
   if (tryCount <= kTriesPerUrl) return;
   const int urls = int(currentProgram->urls.size());
@@ -105,10 +111,11 @@ void StartDownloadRun() {
   Enable(downloadStopButton);
   downloading = 1;
   downloadIndex = 1;
-  downloadCount = int(downloadQueue.size());
+  runQueue = downloadQueue;
+  downloadCount = int(runQueue.size());
   tryCount = 0;
   ShowPosition();
-  currentProgram = downloadQueue.empty() ? nullptr : downloadQueue.front();
+  currentProgram = runQueue.empty() ? nullptr : runQueue.front();
   ShowCurrentFile();
   Disable(downloadBackButton);
   Disable(goToInstallButton);
@@ -124,7 +131,8 @@ bool DownloadStep() {
   }
   const long long size = FileSizeRemote(ResolveLocation(currentProgram->url));
   if (size <= 0) {
-    SizeQueryFailed();
+    SetText(downloadSizeLabel, UnknownSizeText(tryCount + 1));
+    TryFailed();
     return false;
   }
   SetText(downloadSizeLabel, KnownSizeText(size));
@@ -136,12 +144,15 @@ bool DownloadStep() {
     }
     currentProgram = nullptr;
     NextRecord(false);
+  } else {
+    TryFailed();
   }
   return true;
 }
 
 void FinishDownloadRun() {
   downloading = 0;
+  runQueue.clear();
   SetText(downloadStatusLabel, messages[90]);
   SetText(downloadFileLabel, "");
   SetText(downloadButton, messages[62]);
@@ -189,6 +200,7 @@ void ResetDownloadRun() {
   downloadCount = 0;
   downloadIndex = 0;
   currentProgram.reset();
+  runQueue.clear();
   tryCount = 0;
 }
 
