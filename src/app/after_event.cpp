@@ -24,25 +24,38 @@ void StartLoopBookkeeping() {
   }
 }
 
+namespace {
+
+void WriteStartHeading(int ticked) {
+  if (startHeading) startHeading->SetText(StartHeading(ticked, programChooser->CountItems()));
+  loopState.lastDownloadSelection = ticked;
+}
+
+void WriteInstallHeading(int ticked) {
+  if (installHeading) {
+    installHeading->SetText(messages[70] + " (" + std::to_string(ticked) + "/" +
+                            std::to_string(packageChooser->CountItems()) + ")");
+  }
+  packagesToInstall = ticked;
+  loopState.lastInstallSelection = ticked;
+}
+
+}  // namespace
+
 void UpdateSelectionLabels() {
   if (programChooser) {
     const int ticked = programChooser->CountSelected();
-    if (ticked != loopState.lastDownloadSelection) {
-      if (startHeading) startHeading->SetText(StartHeading(ticked, programChooser->CountItems()));
-      loopState.lastDownloadSelection = ticked;
-    }
+    if (ticked != loopState.lastDownloadSelection) WriteStartHeading(ticked);
   }
   if (packageChooser) {
     const int ticked = packageChooser->CountSelected();
-    if (ticked != loopState.lastInstallSelection) {
-      if (installHeading) {
-        installHeading->SetText(messages[70] + " (" + std::to_string(ticked) + "/" +
-                                std::to_string(packageChooser->CountItems()) + ")");
-      }
-      packagesToInstall = ticked;
-      loopState.lastInstallSelection = ticked;
-    }
+    if (ticked != loopState.lastInstallSelection) WriteInstallHeading(ticked);
   }
+}
+
+void WriteSelectionLabels() {
+  if (programChooser) WriteStartHeading(programChooser->CountSelected());
+  if (packageChooser) WriteInstallHeading(packageChooser->CountSelected());
 }
 
 void ShowProgramDetails() {

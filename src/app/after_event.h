@@ -22,6 +22,9 @@ void StartLoopBookkeeping();
 // message 54 (or 70) + " (ticked/rows)"; the Install count also becomes
 // packagesToInstall.
 void UpdateSelectionLabels();
+// Writes both headings with their counts now, changed or not (their texts
+// were just replaced by a language switch), and remembers the counts.
+void WriteSelectionLabels();
 
 // When programChooser's highlighted row changed and carries a record: the
 // author, licence, web link and description show that record.  A row outside

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/after_event.h"
 #include "app/program_list_view.h"
 #include "app/start_page.h"
 #include "catalogue/program_list_reader.h"
@@ -28,6 +29,8 @@ int RelabelWindow() {
   }
   if (programChooser) programChooser->ClearItems();
   FillDownloadList();
+  // The headings just took their bare messages: give them their counts back.
+  WriteSelectionLabels();
   return 0;
 }
 

@@ -127,7 +127,9 @@ void FetchProgramList() {
 }
 
 void FetchProgramInfo() {
-  if (mainApp) mainApp->DisableAll();
+  // Paused, not disabled and enabled again wholesale: the buttons disabled on
+  // purpose (STOP while nothing runs) stay so afterwards.
+  if (mainApp) mainApp->Pause();
   LogLine("Download info " + LANGUAGE);
   {
     InfoProgressWindow progress;
@@ -181,7 +183,7 @@ void FetchProgramInfo() {
       }
     }
   }
-  if (mainApp) mainApp->EnableAll();
+  if (mainApp) mainApp->Resume();
 }
 
 int IsDownloaded(const tprogram& program) {

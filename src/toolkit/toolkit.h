@@ -17,6 +17,10 @@
 // the text emits GadgetAction.  Mouse-reporting panels (kPanelMouse) emit
 // MouseLeave when the pointer leaves them; a wheel turned over nested
 // mouse-reporting panels is reported once, by the outermost of them.
+// Key-taking panels (kPanelKeys) keep the keyboard focus themselves when
+// given it or clicked (never handing it to a child, so a key never reaches a
+// gadget the user did not pick) and report Up, Down and Space pressed while
+// they have it as KeyDown events (source: the panel).
 #pragma once
 
 #include <any>
@@ -33,6 +37,9 @@ inline constexpr int kGadgetAction = 0x2001;  // data: tab index, check state, s
 inline constexpr int kWindowClose = 0x4003;
 inline constexpr int kMenuAction = 0x8001;    // data: the item's numeric tag
 inline constexpr int kKeyChar = 0x203;        // data: character code
+inline constexpr int kKeyDown = 0x201;        // data: key code (below)
+// Key codes of KeyDown.
+inline constexpr int kKeySpace = 32, kKeyArrowUp = 38, kKeyArrowDown = 40;
 inline constexpr int kMouseWheel = 0x404;     // data: signed count of wheel steps
 inline constexpr int kMouseLeave = 0x406;
 inline constexpr int kTimerTick = 0x801;
@@ -50,7 +57,7 @@ inline constexpr int kWindowTitleBar = 1, kWindowResizable = 2, kWindowMenu = 4,
 inline constexpr int kButtonPush = 0, kButtonCheck = 2, kButtonRadio = 3, kButtonOk = 4,
                      kButtonCancel = 5, kButtonPushLike = 8;
 // panel
-inline constexpr int kPanelSunken = 1, kPanelMouse = 2, kPanelGroup = 8;
+inline constexpr int kPanelSunken = 1, kPanelMouse = 2, kPanelKeys = 4, kPanelGroup = 8;
 // panel picture flags
 inline constexpr int kPictureStretch = 0, kPictureCentre = 1, kPictureIcon = 8;
 // label: alignment bits 8/16, frame in the low two bits

@@ -62,8 +62,10 @@ int tapplication::About(const std::string& title, const std::vector<std::string>
   tk::Gadget* text = nullptr;
   if (!lines.empty() && dialog) {
     text = tk::CreateTextArea(10, 130, 275, 100, dialog, tk::kTextWordWrap | tk::kTextReadOnly);
-    if (text)
+    if (text) {
       for (const std::string& line : lines) text->AppendText(line + "\n");
+      text->SetSelection(0, 0);  // shown from its first line (the version), not scrolled to the end
+    }
   }
   tk::Gadget* hyperlink = nullptr;
   if (!link.empty() && dialog)

@@ -56,16 +56,19 @@ TEST_F(DialogsTest, AboutPausesTheMainWindowUntilOk) {
   tk::Gadget* go = app->AddButton("Go", 10, 10, 80, 25, 8, "go");
   std::string shown;
   bool paused = false;
+  int caret = -1;
   Script({[&] {
     tk::Gadget* box = Window("About");
     paused = app->status == 2 && !go->Enabled();
     shown = Child(box, tk::Kind::TextArea)->Text();
+    caret = Child(box, tk::Kind::TextArea)->SelectionStart();
     ASSERT_NE(Child(box, tk::Kind::Hyperlink), nullptr);
     ui().Click(Child(box, tk::Kind::Button, "OK"));
   }});
   app->About("About", {"Corvane", "", "1.33"}, "http://example.org", nullptr);
   EXPECT_TRUE(paused);
   EXPECT_EQ(shown, "Corvane\n\n1.33\n");
+  EXPECT_EQ(caret, 0) << "shown from the first line";
   EXPECT_EQ(app->status, 1);
   EXPECT_TRUE(go->Enabled());
   EXPECT_EQ(Window("About"), nullptr);

@@ -118,24 +118,29 @@ int tapplication::Pause() {
   status = 2;
   if (window) window->Disable();
   // Remember what was enabled, so that Resume does not switch on gadgets the
-  // program had disabled on purpose (a STOP button while nothing runs).
-  if (!paused_) {
+  // program had disabled on purpose (a STOP button while nothing runs).  A
+  // pause inside a pause (a box over a dialog) keeps the first record.
+  if (pauses_ == 0) {
     paused_gadgets_.clear();
     for (tk::Gadget* g : gadget_list)
       if (g->Target()->Enabled()) paused_gadgets_.push_back(g);
   }
-  paused_ = true;
+  ++pauses_;
   DisableAll();
   return 0;
 }
 
 int tapplication::Resume() {
+  if (pauses_ > 1) {
+    --pauses_;  // an outer pause still holds the window
+    return 0;
+  }
   status = 1;
   if (window) window->Enable();
-  if (paused_) {
+  if (pauses_ == 1) {
     for (tk::Gadget* g : paused_gadgets_) g->Enable();
     paused_gadgets_.clear();
-    paused_ = false;
+    pauses_ = 0;
   } else {
     EnableAll();
   }

@@ -73,11 +73,14 @@ class tapplication {
   // closeMessage as a yes/no question (yes -> -1, no -> 1); with confirmClose
   // 0 status stays 3.  Call once after every event taken from the queue.
   int Control();
-  // status := 2; disables the window and every registered gadget.
+  // status := 2; disables the window and every registered gadget.  Pauses
+  // nest: each Pause is matched by one Resume.
   int Pause();
-  // status := 1; enables the window and the registered gadgets that Pause
-  // disabled (gadgets that were already disabled stay so; without a Pause
-  // before, every registered gadget), then brings the window to the front.
+  // Matches the last Pause.  The last of nested Resumes (or one without a
+  // Pause) sets status := 1, enables the window and the registered gadgets
+  // that the first Pause disabled (gadgets that were already disabled stay
+  // so; without a Pause before, every registered gadget), then brings the
+  // window to the front.  An inner Resume changes nothing.
   int Resume();
   // Removes the hook and frees every gadget of the application once.
   int ClearAll();
@@ -211,7 +214,7 @@ class tapplication {
   tk::Gadget* MakeMenu(tk::Gadget* parent, const std::string& text, int tag,
                        const std::string& name, int hotkey, int modifier);
   int hook_handle_ = 0;
-  bool paused_ = false;
+  int pauses_ = 0;  // Pause calls not yet matched by a Resume
   std::vector<tk::Gadget*> paused_gadgets_;  // what Pause disabled
 };
 

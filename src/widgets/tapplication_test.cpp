@@ -172,16 +172,25 @@ TEST_F(TApplicationTest, ResumeKeepsDeliberatelyDisabledGadgetsOff) {
   tk::Gadget* go = app->AddButton("Go", 10, 10, 80, 25, 8, "go");
   tk::Gadget* stop = app->AddButton("Stop", 100, 10, 80, 25, 8, "stop");
   stop->Disable();
+  // Paused: everything off.  Resumed: what was on before, and only that.
+  auto expect_paused = [&](bool paused) {
+    EXPECT_EQ(app->status, paused ? 2 : 1);
+    EXPECT_EQ(app->Running(), paused ? 0 : 1);
+    EXPECT_EQ(go->Enabled(), !paused);
+    EXPECT_EQ(app->window->Enabled(), !paused);
+    EXPECT_FALSE(stop->Enabled());
+  };
   app->Pause();
-  EXPECT_EQ(app->status, 2);
-  EXPECT_EQ(app->Running(), 0);
-  EXPECT_FALSE(go->Enabled());
-  EXPECT_FALSE(app->window->Enabled());
+  expect_paused(true);
   app->Resume();
-  EXPECT_EQ(app->status, 1);
-  EXPECT_TRUE(go->Enabled());
-  EXPECT_FALSE(stop->Enabled());
-  EXPECT_TRUE(app->window->Enabled());
+  expect_paused(false);
+  // Pauses nest (a box over a dialog): only the last Resume restores.
+  app->Pause();
+  app->Pause();
+  app->Resume();
+  expect_paused(true);
+  app->Resume();
+  expect_paused(false);
 }
 
 TEST_F(TApplicationTest, ClearAllFreesEverythingAndUnhooks) {

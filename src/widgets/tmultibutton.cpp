@@ -23,7 +23,7 @@ TMultiButton* TMultiButton::Create(int x, int y, int w, int h, tk::Gadget* conta
                                    const std::string&, const std::string&, const std::string&,
                                    const std::string&, int style) {
   auto* list = widgets_internal::Keep(std::make_unique<TMultiButton>());
-  list->panel = tk::CreatePanel(x, y, w - kScrollBarWidth, h, container, tk::kPanelMouse, "");
+  list->panel = tk::CreatePanel(x, y, w - kScrollBarWidth, h, container, tk::kPanelMouse | tk::kPanelKeys, "");
   list->style = style;
   list->slider = tk::CreateSlider(x + w - kScrollBarWidth, y, kScrollBarWidth, h, container,
                                   tk::kSliderScrollBar);
@@ -292,6 +292,7 @@ int TMultiButton::ClearItems() {
   }
   array.clear();
   counter = 0;
+  lit_ = -1;
   // A refill starts at the top: new rows are placed unscrolled, so a position
   // kept from the old rows would hide them above the list at the next scroll.
   current_position = 0;

@@ -8,6 +8,11 @@
 // owner handles the rows' check-box clicks as GadgetAction events whose source
 // is a row's `button` (RowOfButton finds the row).
 //
+// The list panel keeps the keyboard focus (never a row's tick box): Up and
+// Down move the highlight (the first press lights the current row) and
+// scroll it into view, Space ticks or unticks the lit row as a click on its
+// tick box would, GadgetAction included.  A click on a tick box lights its row.
+//
 // The same class serves for the list and its rows; a row uses only the row
 // fields.  Lists and rows are owned by the widgets module and stay valid until
 // ResetWidgets(), even after ClearItems or Free.
@@ -124,7 +129,12 @@ class TMultiButton {
   void UpdateScrollRange();
   void FocusRowsThenList();
   static void PaintRow(TMultiButton* row, const std::array<int, 3>& colour);
+  // Lights row index alone and makes it the current row.
+  void Highlight(int index);
+  void ScrollIntoView(int index);
+  void HandleKey(int key);
   int hook_handle_ = 0;
+  int lit_ = -1;  // the row painted in its select colour, or -1
 };
 
 // The program's maker: Create with the same arguments.

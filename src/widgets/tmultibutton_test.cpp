@@ -127,6 +127,65 @@ TEST_F(TMultiButtonTest, LeavingARowHighlightsItUntilAnotherIsLeft) {
   EXPECT_EQ(Back(list->array[3]->panel), (tk::Rgb{188, 188, 188}));
 }
 
+TEST_F(TMultiButtonTest, KeysMoveTheHighlightIntoViewAndSpaceTicksTheLitRowOnly) {
+  TMultiButton* list = Make(10);
+  list->panel->Focus();
+  ASSERT_TRUE(ui().PressKey(tk::kKeySpace));
+  EXPECT_EQ(list->CountSelected(), 0) << "nothing lit: Space ticks nothing";
+  DrainQueue();
+  constexpr int S = tk::kKeySpace, U = tk::kKeyArrowUp, D = tk::kKeyArrowDown;
+  struct Step {
+    int key;
+    int lit, position;  // expected afterwards
+    int ticked;         // expected CountSelected
+  };
+  const Step steps[] = {
+      {D, 0, 0, 0},  // the first press lights the current row
+      {D, 1, 0, 0}, {D, 2, 0, 0}, {D, 3, 0, 0},
+      {D, 4, 1, 0},  // scrolled so that the lit row shows at the bottom
+      {S, 4, 1, 1},
+      {D, 5, 2, 1}, {D, 6, 3, 1}, {D, 7, 4, 1}, {D, 8, 5, 1}, {D, 9, 6, 1},
+      {D, 9, 6, 1},  // the last row stays lit
+      {S, 9, 6, 2},
+      {S, 9, 6, 1},  // Space again unticks
+      {U, 8, 6, 1}, {U, 7, 6, 1}, {U, 6, 6, 1},
+      {U, 5, 5, 1},  // shows at the top
+  };
+  for (std::size_t i = 0; i < std::size(steps); ++i) {
+    ASSERT_TRUE(ui().PressKey(steps[i].key)) << "step " << i;
+    EXPECT_EQ(list->Selected(), steps[i].lit) << "step " << i;
+    EXPECT_EQ(Back(list->array[steps[i].lit]->panel), (tk::Rgb{200, 200, 200})) << "step " << i;
+    EXPECT_EQ(list->current_position, steps[i].position) << "step " << i;
+    EXPECT_EQ(list->slider->Position(), steps[i].position) << "step " << i;
+    EXPECT_EQ(list->array[steps[i].position]->panel->Y(), 0) << "step " << i;
+    EXPECT_EQ(list->CountSelected(), steps[i].ticked) << "step " << i;
+  }
+  EXPECT_EQ(list->GetItemStatus(4), 1);
+  // Space reports as a click would, so that the owner's counts follow.
+  std::vector<tk::EventPtr> ticks;
+  for (const tk::EventPtr& e : DrainQueue())
+    if (e->id == tk::kGadgetAction) ticks.push_back(e);
+  ASSERT_EQ(ticks.size(), 3u);
+  EXPECT_EQ(list->RowOfButton(ticks[0]->source), 4);
+  EXPECT_EQ(ticks[0]->data, 1);
+  EXPECT_EQ(ticks[2]->data, 0);
+
+  // A click lights its row and leaves the keys with the list.
+  ASSERT_TRUE(ui().Click(list->array[1]->button));
+  EXPECT_TRUE(list->panel->HasFocus());
+  ASSERT_TRUE(ui().PressKey(D));
+  EXPECT_EQ(list->Selected(), 2);
+  // The pointer leaving another gadget puts the light out; a disabled row
+  // is not ticked by Space.
+  ui().Leave(list->panel);
+  list->DisableItem(2);
+  ASSERT_TRUE(ui().PressKey(S));
+  EXPECT_EQ(list->GetItemStatus(2), 0);
+  ASSERT_TRUE(ui().PressKey(D));
+  ASSERT_TRUE(ui().PressKey(S));
+  EXPECT_EQ(list->GetItemStatus(2), 0);
+}
+
 TEST_F(TMultiButtonTest, RefillAfterScrollingStartsAtTheTop) {
   TMultiButton* list = Make(10);
   ui().Wheel(list->panel, -4);

@@ -17,7 +17,8 @@ namespace corvane::testing {
 namespace {
 
 const char kItalian[] =
-    "20::Archivio\r\n50::1.Inizio\r\n53::Vai al download>\r\n62::Scarica ora!\r\n"
+    "20::Archivio\r\n50::1.Inizio\r\n53::Vai al download>\r\n54::Seleziona i programmi da scaricare\r\n"
+    "62::Scarica ora!\r\n70::Scegli i programmi da installare\r\n"
     "92::Nessun file da installare.\r\n99::Chiudere il programma?\r\n";
 
 class LanguageSwitchTest : public ::testing::Test {
@@ -61,6 +62,16 @@ TEST_F(LanguageSwitchTest, TextsCatalogueAndCheckMarkFollowTheChosenLanguage) {
   ASSERT_EQ(languageItems.size(), 2u);
   EXPECT_TRUE(languageItems[1]->Checked());
   EXPECT_FALSE(languageItems[0]->Checked());
+}
+
+TEST_F(LanguageSwitchTest, BothHeadingsKeepTheirCountsInTheNewLanguage) {
+  // One of two rows ticked; the Italian catalogue's one row comes ticked: the
+  // count does not change, the heading's text does.
+  ASSERT_TRUE(app.ui->Click(programChooser->array[0]->button));
+  app.Turn();
+  Choose(2002);
+  EXPECT_EQ(startHeading->Text(), "Seleziona i programmi da scaricare (1/1)");
+  EXPECT_EQ(installHeading->Text(), "Scegli i programmi da installare (0/0)");
 }
 
 TEST_F(LanguageSwitchTest, TagsOutsideTheListAreIgnored) {

@@ -4,8 +4,10 @@
 # Serves a catalogue with python3's http.server on loopback, prepares a
 # program folder that has run before (so no folder requester opens), finds
 # the window by its title, saves screenshots of the Start and Download pages
-# (and the Install page) into BUILD_DIR, closes the window, answers the close question, and checks
-# that the activity log ends with the end-of-program block.
+# (and the Install page) into BUILD_DIR, ticks and unticks programs from the
+# keyboard and downloads the ones left ticked, closes the window, answers
+# the close question, and checks that the activity log ends with the
+# end-of-program block.
 # Exits 77 (skipped) only when Xvfb cannot be started.
 set -uo pipefail
 
@@ -100,6 +102,39 @@ shot() {
   echo "gui_smoke: saved $file"
 }
 shot gui-smoke-start-page.png
+
+# ---- the program list from the keyboard --------------------------------------
+# Rows: tool1..tool6, tool1 and tool3 fetched before (unticked), four rows in
+# sight.  The list sits at 180,40 (470 x 160) on the page.
+PAGE_Y=$((MENU_BAR + TAB_HEADER))
+row_y() { echo $((PAGE_Y + 40 + $1 * 40 + 20)); }
+xdotool mousemove --window "$WID" 400 "$(row_y 0)" click 5 click 5  # rows 2..5 in sight
+sleep 0.3
+# The pointer passes over tool4 and tool5 and out of the list over the logo.
+for y in "$(row_y 1)" "$(row_y 2)"; do xdotool mousemove --window "$WID" 400 "$y"; sleep 0.2; done
+xdotool mousemove --window "$WID" 80 "$(row_y 2)"
+sleep 0.3
+# Space alone ticks nothing (no row is lit).  The first Up lights the row
+# the pointer left last, and six of them reach tool1 whichever that was,
+# scrolling the list to the top; then Down goes to tool4 and tool5.
+for keys in "space" "Up Up Up Up Up Up space" "Down Down Down space" "Down space"; do
+  xdotool key $keys
+  sleep 0.3
+done
+shot gui-smoke-start-page-keys.png
+xdotool mousemove --window "$WID" 600 $((PAGE_Y + 370 + 17)) click 1  # "Go to download>"
+sleep 0.5
+xdotool mousemove --window "$WID" 300 $((PAGE_Y + 370 + 17)) click 1  # "Download now!"
+for _ in $(seq 300); do
+  [ "$(stat -c %s "$HOME_DIR/download/tool6.zip" 2>/dev/null)" = 9000 ] && break
+  sleep 0.1
+done
+sleep 0.5
+FETCHED="$(grep -o '"GET /files/tool[0-9]*.zip' "$WORK/http.log" | sed 's|.*/||' | sort -u | tr '\n' ' ')"
+[ "$FETCHED" = "tool1.zip tool2.zip tool6.zip " ] ||
+  fail "the keys should have left tool1, tool2 and tool6 ticked; fetched: $FETCHED"
+xdotool mousemove --window "$WID" 55 $((PAGE_Y + 370 + 17)) click 1  # "Go back"
+sleep 0.5
 
 # "Go to download>" sits at 550,370 (100 x 35) on the page.
 xdotool mousemove --window "$WID" 600 $((MENU_BAR + TAB_HEADER + 370 + 17)) click 1

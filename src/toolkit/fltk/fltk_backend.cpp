@@ -6,6 +6,8 @@
 // Status among them, that would rewrite their names.
 #include "runtime/text.h"
 #include "toolkit/backend_access.h"
+#include "toolkit/fltk/box_signs.h"
+#include "toolkit/fltk/captions.h"
 #include "toolkit/fltk/fltk_menus.h"
 #include "toolkit/fltk/fltk_native.h"
 #include "toolkit/fltk/fltk_platform.h"
@@ -110,7 +112,9 @@ class FltkBackend : public Backend, public fltk::WidgetHost {
         if (g.kind() == Kind::Window) {
           static_cast<Fl_Window*>(w)->show();
         } else if (w->visible_r() && w->active_r()) {
-          w->take_focus();
+          // take_focus() leaves the focus where it is when that lies inside
+          // w: a key-taking panel wants it on itself.
+          if (w->take_focus() && g.kind() == Kind::Panel && (g.style() & kPanelKeys)) Fl::focus(w);
         }
         break;
       case Change::Redraw: w->redraw(); break;
@@ -166,23 +170,24 @@ class FltkBackend : public Backend, public fltk::WidgetHost {
     return h;
   }
 
+  // Boxes: FLTK's own message box, its sign set for the kind of box (a
+  // warning sign on every serious one).  Closing a question or pressing
+  // Escape answers its first button (Cancel, No).
   void Notify(const std::string& caption, const std::string& text, bool serious) override {
     fl_message_title(caption.c_str());
-    if (serious) {
-      fl_alert("%s", fltk::ShownText(text).c_str());
-    } else {
-      fl_message("%s", fltk::ShownText(text).c_str());
-    }
+    fltk::SetBoxSign(serious ? fltk::BoxSign::Warning : fltk::BoxSign::Information);
+    fl_choice("%s", nullptr, "OK", nullptr, fltk::ShownText(text).c_str());
   }
 
   bool Confirm(const std::string& caption, const std::string& text, bool serious) override {
     fl_message_title(caption.c_str());
-    // Closing the box or pressing Escape answers the first button.
+    fltk::SetBoxSign(serious ? fltk::BoxSign::Warning : fltk::BoxSign::Question);
     return fl_choice("%s", "Cancel", "OK", nullptr, fltk::ShownText(text).c_str()) == 1;
   }
 
   bool Proceed(const std::string& caption, const std::string& text, bool serious) override {
     fl_message_title(caption.c_str());
+    fltk::SetBoxSign(serious ? fltk::BoxSign::Warning : fltk::BoxSign::Question);
     return fl_choice("%s", "No", "Yes", nullptr, fltk::ShownText(text).c_str()) == 1;
   }
 
@@ -489,7 +494,9 @@ class FltkBackend : public Backend, public fltk::WidgetHost {
     int x = 0, y = 0;
     Toolkit::WindowPosition(g, &x, &y);
     if (w->parent()) w->parent()->redraw();
+    const bool resized = w->w() != g.Width() || w->h() != g.Height();
     w->resize(x, y, g.Width(), g.Height());
+    if (resized) fltk::FitCaption(g, *w);
     w->redraw();
     PlaceChildren(g);
   }
@@ -507,6 +514,7 @@ class FltkBackend : public Backend, public fltk::WidgetHost {
       case Kind::Window: w->copy_label(text.c_str()); break;
       case Kind::Button: case Kind::Label: case Kind::Hyperlink:
         w->copy_label(fltk::LabelText(text).c_str());
+        fltk::FitCaption(g, *w);
         w->redraw();
         break;
       case Kind::Panel:
@@ -690,6 +698,11 @@ class FltkBackend : public Backend, public fltk::WidgetHost {
 
 }  // namespace
 
+bool CaptionFits(const Gadget& gadget) {
+  Fl_Widget* w = fltk::WidgetOf(gadget);
+  return !w || fltk::CaptionFits(gadget, *w, w->labelsize());
+}
+
 std::unique_ptr<Backend> MakeFltkBackend(std::string* error) {
   std::string why;
   if (!fltk::DisplayAvailable(&why)) {
@@ -700,7 +713,7 @@ std::unique_ptr<Backend> MakeFltkBackend(std::string* error) {
   static bool configured = false;
   if (!configured) {
     configured = true;
-    FL_NORMAL_SIZE = 12;
+    FL_NORMAL_SIZE = fltk::kCaptionSize;
     Fl::scheme("gtk+");
     Fl::visible_focus(1);
     Fl_Image::RGB_scaling(FL_RGB_SCALING_BILINEAR);

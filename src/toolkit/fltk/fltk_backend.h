@@ -13,4 +13,10 @@ namespace corvane::tk {
 // Xvfb"; the program is never aborted by the toolkit library itself.
 std::unique_ptr<Backend> MakeFltkBackend(std::string* error);
 
+// Whether the caption of a push button or a label fits inside it at the size
+// it is drawn (true for every other gadget, and without a widget).  Captions
+// that do not fit at the usual size are drawn a step smaller, down to a
+// smallest size; this tells whether that was enough.
+bool CaptionFits(const Gadget& gadget);
+
 }  // namespace corvane::tk

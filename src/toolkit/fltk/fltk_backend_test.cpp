@@ -8,6 +8,8 @@
 #include <FL/Fl_Scrollbar.H>
 #include <FL/Fl_Text_Display.H>
 #include <FL/Fl_Window.H>
+#include <FL/fl_ask.H>
+#include <FL/fl_draw.H>
 
 #include <chrono>
 #include <cstdlib>
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "support/xvfb_display.h"
+#include "toolkit/fltk/captions.h"
 #include "toolkit/fltk/fltk_native.h"
 
 namespace corvane::tk {
@@ -363,6 +366,172 @@ TEST_F(FltkBackendTest, OnlyThePanelsThePointerReallyLeftReportIt) {
   ASSERT_TRUE(move_to(450, 450));
   ASSERT_TRUE(PumpUntil(heard_from("list")));
   EXPECT_EQ(left(), (std::vector<std::string>{"row 2", "list"}));
+}
+
+TEST_F(FltkBackendTest, AListPanelKeepsTheKeysAndReportsThem) {
+  if (std::system("command -v xdotool > /dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
+  // A list's shape: a key-taking panel of rows with tick boxes, the first
+  // row scrolled out of sight above.
+  Gadget* win = CreateWindow("w", 0, 0, 300, 300, nullptr, kWindowTitleBar);
+  Gadget* list = CreatePanel(10, 10, 200, 120, win, kPanelMouse | kPanelKeys);
+  std::vector<Gadget*> boxes;
+  for (int i = 0; i < 4; ++i) {
+    Gadget* row = CreatePanel(0, (i - 1) * 40, 200, 40, list, kPanelMouse);
+    boxes.push_back(CreateButton("row", 5, 1, 150, 16, row, kButtonCheck));
+  }
+  ASSERT_TRUE(PumpUntil([&] { return static_cast<Fl_Window*>(W(win))->shown(); }));
+  list->Focus();
+  const int wx = static_cast<Fl_Window*>(W(win))->x_root(), wy = static_cast<Fl_Window*>(W(win))->y_root();
+  auto xdotool = [](const std::string& args) { return std::system(("xdotool " + args + " > /dev/null 2>&1").c_str()); };
+  ASSERT_EQ(xdotool("mousemove --sync " + std::to_string(wx + 100) + " " + std::to_string(wy + 60)), 0);
+  ASSERT_TRUE(PumpUntil([&] { return Fl::focus() == W(list); }));
+  seen.clear();
+  auto keys_seen = [&] {
+    std::vector<std::int64_t> codes;
+    for (auto& e : seen)
+      if (e->id == kKeyDown && e->source == list) codes.push_back(e->data);
+    return codes;
+  };
+  ASSERT_EQ(xdotool("key space Down Up"), 0);
+  ASSERT_TRUE(PumpUntil([&] { return keys_seen().size() == 3; }));
+  EXPECT_EQ(keys_seen(), (std::vector<std::int64_t>{kKeySpace, kKeyArrowDown, kKeyArrowUp}));
+  for (Gadget* box : boxes) EXPECT_EQ(box->Check(), 0) << "no tick box took the keys";
+  for (auto& e : seen) EXPECT_NE(e->id, kGadgetAction);
+
+  // A click on a tick box ticks it and leaves the focus with the list.  (The
+  // window's place on the screen is where the last pointer event says.)
+  const int ox = Fl::event_x_root() - Fl::event_x(), oy = Fl::event_y_root() - Fl::event_y();
+  const int box_y = W(boxes[2])->y() + 8, box_x = W(boxes[2])->x() + 8;
+  ASSERT_EQ(xdotool("mousemove --sync " + std::to_string(ox + box_x) + " " + std::to_string(oy + box_y) + " click 1"), 0);
+  ASSERT_TRUE(PumpUntil([&] { return boxes[2]->Check() == 1; }));
+  EXPECT_EQ(Fl::focus(), W(list));
+}
+
+// What a message box showed while it was up; LookAtBox then presses the
+// button named `press`.
+struct SeenBox {
+  std::vector<std::string> buttons;
+  std::string title, sign;
+  Fl_Color sign_colour = 0;
+  std::string press;
+};
+SeenBox seen_box;
+
+void LookAtBox(void*) {
+  Fl_Window* box = Fl::modal();
+  if (!box) {
+    Fl::add_timeout(0.01, LookAtBox);  // not up yet
+    return;
+  }
+  seen_box.title = box->label() ? box->label() : "";
+  seen_box.sign = fl_message_icon()->label() ? fl_message_icon()->label() : "";
+  seen_box.sign_colour = fl_message_icon()->color();
+  Fl_Widget* press = nullptr;
+  for (int i = 0; i < box->children(); ++i) {
+    auto* b = dynamic_cast<Fl_Button*>(box->child(i));
+    if (!b || !b->visible()) continue;
+    seen_box.buttons.push_back(b->label());
+    if (seen_box.press == b->label()) press = b;
+  }
+  if (press) {
+    press->do_callback();
+  } else {
+    box->hide();  // ends the box; the test fails on the buttons seen
+  }
+}
+
+TEST_F(FltkBackendTest, BoxesShowTheirButtonsAndASignForTheirKind) {
+  SetAppTitle("Corvane 1.33");
+  CreateWindow("w", 0, 0, 300, 300, nullptr, kWindowTitleBar);
+  const Fl_Color amber = fl_rgb_color(255, 191, 0);
+  struct Case {
+    const char* kind;
+    bool serious;
+    const char* press;
+    std::vector<std::string> buttons;
+    const char* sign;
+    bool warning;
+    bool answer;
+  };
+  const Case cases[] = {
+      {"notice", false, "OK", {"OK"}, "i", false, true},
+      {"notice", true, "OK", {"OK"}, "!", true, true},
+      {"confirm", false, "OK", {"OK", "Cancel"}, "?", false, true},
+      {"confirm", true, "Cancel", {"OK", "Cancel"}, "!", true, false},
+      {"proceed", false, "Yes", {"Yes", "No"}, "?", false, true},
+      {"proceed", true, "No", {"Yes", "No"}, "!", true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.kind) + (c.serious ? " serious" : ""));
+    seen_box = SeenBox{};
+    seen_box.press = c.press;
+    Fl::add_timeout(0.0, LookAtBox);
+    const std::string kind = c.kind;
+    bool answer = true;
+    if (kind == "notice") Notify("Something happened", c.serious);
+    if (kind == "confirm") answer = Confirm("Go on?", c.serious);
+    if (kind == "proceed") answer = Proceed("Go on?", c.serious);
+    EXPECT_EQ(seen_box.buttons, c.buttons);
+    EXPECT_EQ(seen_box.title, "Corvane 1.33");
+    EXPECT_EQ(seen_box.sign, c.sign);
+    EXPECT_EQ(seen_box.sign_colour == amber, c.warning);
+    EXPECT_EQ(answer, c.answer);
+  }
+}
+
+TEST_F(FltkBackendTest, CaptionsOfDisabledTabsStayReadable) {
+  Gadget* win = CreateWindow("w", 0, 0, 400, 200, nullptr, kWindowTitleBar);
+  Gadget* tabs = CreateTabber(0, 0, 400, 200, win);
+  for (const char* caption : {"1.Start", "2.Download", "3.Install"}) tabs->AddItem(caption);
+  tabs->SelectItem(0);
+  auto* window = static_cast<Fl_Window*>(W(win));
+  ASSERT_TRUE(PumpUntil([&] { return window->shown(); }));
+  // The darkest and lightest pixel inside the second tab, away from its edges.
+  auto spread = [&] {
+    window->redraw();
+    Fl::flush();
+    Fl_Widget* t = W(tabs);
+    fl_font(t->labelfont(), t->labelsize());
+    const int x = t->x() + 2 + static_cast<int>(fl_width("1.Start")) + 20 + 6;
+    const int w = static_cast<int>(fl_width("2.Download")) + 20 - 12;
+    const int y = t->y() + 6, h = kTabHeaderHeight - 9;
+    window->make_current();
+    std::vector<uchar> rgb(static_cast<std::size_t>(w * h * 3));
+    fl_read_image(rgb.data(), x, y, w, h);
+    int low = 255, high = 0;
+    for (std::size_t i = 0; i < rgb.size(); i += 3) {
+      const int grey = (rgb[i] * 30 + rgb[i + 1] * 59 + rgb[i + 2] * 11) / 100;
+      low = std::min(low, grey);
+      high = std::max(high, grey);
+    }
+    return high - low;
+  };
+  int active = 0;
+  PumpUntil([&] { return (active = spread()) > 0; });  // once the window shows on the screen
+  tabs->Disable();  // as while a dialog pauses the window
+  const int inactive = spread();
+  EXPECT_GT(active, 120);
+  EXPECT_GE(inactive, active / 2) << "active " << active << ", inactive " << inactive;
+}
+
+TEST_F(FltkBackendTest, CaptionsTooWideForTheirControlsAreDrawnSmaller) {
+  Gadget* win = CreateWindow("w", 0, 0, 400, 200, nullptr, kWindowTitleBar);
+  Gadget* roomy = CreateButton("Go", 10, 10, 100, 35, win, kButtonPushLike);
+  Gadget* tight = CreateButton("Deseleziona tutto", 10, 50, 100, 30, win, kButtonPushLike);
+  Gadget* label = CreateLabel("Seleziona i programmi da scaricare (12/12)", 10, 90, 200, 20, win,
+                              kLabelCentre | kLabelSunken);
+  Gadget* hopeless = CreateButton("A caption far too long for a button this narrow", 10, 120, 60, 20, win, 0);
+  EXPECT_EQ(W(roomy)->labelsize(), fltk::kCaptionSize);
+  EXPECT_LT(W(tight)->labelsize(), fltk::kCaptionSize);
+  EXPECT_LT(W(label)->labelsize(), fltk::kCaptionSize);
+  for (Gadget* g : {roomy, tight, label}) EXPECT_TRUE(CaptionFits(*g)) << g->Text();
+  EXPECT_EQ(W(hopeless)->labelsize(), fltk::kSmallestCaptionSize);
+  EXPECT_FALSE(CaptionFits(*hopeless));
+  // A shorter text (another language) or a wider control takes the usual size again.
+  tight->SetText("Tutto");
+  EXPECT_EQ(W(tight)->labelsize(), fltk::kCaptionSize);
+  label->SetShape(10, 90, 380, 20);
+  EXPECT_EQ(W(label)->labelsize(), fltk::kCaptionSize);
 }
 
 }  // namespace

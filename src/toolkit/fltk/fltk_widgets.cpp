@@ -153,11 +153,52 @@ PanelGroup::PanelGroup(WidgetHost& host, Gadget& gadget)
   }
 }
 
+namespace {
+
+// The toolkit's code of a key FLTK reports, or 0 for keys a panel leaves alone.
+int PanelKeyCode(int fltk_key) {
+  switch (fltk_key) {
+    case FL_Up: return kKeyArrowUp;
+    case FL_Down: return kKeyArrowDown;
+    case ' ': return kKeySpace;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
 int PanelGroup::handle(int event) {
   const bool reports_mouse = (gadget_.style() & kPanelMouse) != 0;
+  const bool takes_keys = (gadget_.style() & kPanelKeys) != 0;
   if (IsOnlyForThisWidget(event)) {
     if (reports_mouse && !gadget_.freed() && gadget_.EnabledOnScreen()) host_.Emit(kMouseLeave, gadget_, 0);
     return 1;
+  }
+  if (takes_keys) {
+    switch (event) {
+      case FL_FOCUS:
+      case FL_UNFOCUS:
+        // Fl_Group would hand the focus to its first willing child (the tick
+        // box of the first row, even one scrolled out of sight).
+        redraw();
+        return 1;
+      case FL_KEYBOARD: {
+        const int code = PanelKeyCode(Fl::event_key());
+        if (Fl::focus() != this || code == 0 || (Fl::event_state() & (FL_SHIFT | FL_CTRL | FL_ALT | FL_META))) {
+          return 0;  // Tab and the rest move the focus on, through the containers
+        }
+        if (!gadget_.freed() && gadget_.EnabledOnScreen()) host_.Emit(kKeyDown, gadget_, code);
+        return 1;
+      }
+      case FL_PUSH: {
+        // A click inside (a row's tick box among others) leaves the focus here.
+        const int result = Fl_Group::handle(event);
+        if (Fl::visible_focus() && active_r()) Fl::focus(this);
+        return result ? result : 1;
+      }
+      default:
+        break;
+    }
   }
   const int result = Fl_Group::handle(event);
   // Taking FL_ENTER and FL_MOVE makes FLTK tell this panel when the pointer
@@ -206,6 +247,10 @@ void PanelGroup::draw() {
     }
   }
   draw_children();
+  // Over the children, which cover the whole panel in a list.
+  if ((gadget_.style() & kPanelKeys) && Fl::focus() == this && Fl::visible_focus()) {
+    draw_focus(FL_NO_BOX, x(), y(), w(), h());
+  }
 }
 
 // ---- tab rows -------------------------------------------------------------
@@ -260,8 +305,8 @@ void TabberGroup::draw() {
       const bool chosen = static_cast<int>(i) == gadget_.SelectedItem();
       const int top = y() + (chosen ? 0 : 3);
       const int height = kTabHeaderHeight - (chosen ? 0 : 3);
-      fl_draw_box(chosen ? FL_UP_BOX : FL_THIN_UP_BOX, spans[i].first, top, spans[i].second, height,
-                  chosen ? FL_BACKGROUND_COLOR : fl_darker(FL_BACKGROUND_COLOR));
+      const Fl_Color tab = chosen ? FL_BACKGROUND_COLOR : fl_color_average(FL_BACKGROUND_COLOR, FL_BLACK, 0.85f);
+      fl_draw_box(chosen ? FL_UP_BOX : FL_THIN_UP_BOX, spans[i].first, top, spans[i].second, height, tab);
       int text_x = spans[i].first, text_w = spans[i].second;
       const int icon = items[i].icon;
       if (strip && icon >= 0 && icon < strip->count) {
@@ -280,7 +325,9 @@ void TabberGroup::draw() {
         }
       }
       fl_font(labelfont(), labelsize());
-      fl_color(active_r() ? labelcolor() : fl_inactive(labelcolor()));
+      // Greyed towards the tab's own colour, not towards FLTK's grey, which
+      // is as dark as an unselected tab and would hide the caption.
+      fl_color(active_r() ? labelcolor() : fl_color_average(labelcolor(), tab, 0.6f));
       fl_draw(items[i].text.c_str(), text_x, top, text_w, height, FL_ALIGN_CENTER, nullptr, 0);
     }
   }

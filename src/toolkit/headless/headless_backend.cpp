@@ -155,6 +155,9 @@ bool HeadlessBackend::Click(Gadget* gadget) {
   }
   if (g->kind() != Kind::Button) return false;
   focused_ = g;
+  // A click inside a key-taking panel leaves the focus with the panel.
+  for (Gadget* p = g->parent(); p; p = p->parent())
+    if (p->kind() == Kind::Panel && (p->style() & kPanelKeys)) focused_ = p;
   switch (g->style() & 7) {
     case kButtonCheck: {
       const int state = g->Check() == 1 ? 0 : 1;
@@ -237,6 +240,14 @@ bool HeadlessBackend::Leave(Gadget* panel) {
   Gadget* g = panel->Target();
   if (g->kind() != Kind::Panel || !(g->style() & kPanelMouse)) return false;
   EmitEvent(MakeEvent(kMouseLeave, g));
+  return true;
+}
+
+bool HeadlessBackend::PressKey(int key) {
+  Gadget* g = focused_;
+  if (!Usable(g) || g->kind() != Kind::Panel || !(g->style() & kPanelKeys)) return false;
+  if (key != kKeySpace && key != kKeyArrowUp && key != kKeyArrowDown) return false;
+  EmitEvent(MakeEvent(kKeyDown, g, key));
   return true;
 }
 

@@ -86,6 +86,9 @@ class HeadlessBackend : public Backend {
   bool Wheel(Gadget* over, int steps);
   // The pointer leaves a mouse-reporting panel: MouseLeave from it.
   bool Leave(Gadget* panel);
+  // A key (kKeySpace, kKeyArrowUp, kKeyArrowDown) pressed: KeyDown from the
+  // focused gadget when it is a key-taking panel.
+  bool PressKey(int key);
   // A menu item of the window (at any depth) chosen by its tag: MenuAction
   // with the tag, the item as source.  False when no enabled item has it.
   bool ChooseMenu(Gadget* window, int tag);
