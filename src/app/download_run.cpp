@@ -8,6 +8,7 @@
 #include "app/page_preparation.h"
 #include "install/command_runner.h"
 #include "log/activity_log.h"
+#include "net/connection_problem.h"
 #include "net/http_client.h"
 #include "settings/messages.h"
 #include "toolkit/toolkit.h"
@@ -69,7 +70,15 @@ void NextRecord(bool show_url) {
 
 // The size query failed (again): count it, and after too many move on to the
 // next URL or give the record up.
+// A failure the user can mend (an HTTPS certificate, say) is shown with the
+// run's other lines; the client has logged it already.
+void ShowConnectionProblem() {
+  const std::string problem = TakeConnectionProblem();
+  if (!problem.empty()) AddOutputLine(problem);
+}
+
 void SizeQueryFailed() {
+  ShowConnectionProblem();
   SetText(downloadSizeLabel, UnknownSizeText(tryCount + 1));
   ++tryCount;
   if (tryCount <= kTriesPerUrl) return;
@@ -130,6 +139,7 @@ bool DownloadStep() {
   SetText(downloadSizeLabel, KnownSizeText(size));
   SetText(urlLabel, currentProgram->url);
   const int result = DownloadFile(ResolveLocation(currentProgram->url), "", &DownloadProgress, kChunkSize);
+  if (result != 1) ShowConnectionProblem();
   if (result == 1) {
     if (overallProgress && downloadCount > 0) {
       overallProgress->SetProgress(double(downloadIndex) / double(downloadCount));
