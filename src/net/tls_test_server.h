@@ -1,0 +1,67 @@
+// HTTPS test servers: certificates made with the openssl command by
+// tests/support/make_test_certs.sh (once per test program), and
+// tests/support/tls_front.py, Python's ssl module in front of a scripted
+// loopback server, so the answers are scripted as for plain HTTP.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "runtime/environment.h"
+#include "runtime/process.h"
+#include "runtime/text.h"
+#include "support/temp_dir.h"
+
+namespace corvane::testing {
+
+// Empty when a tool the servers need is missing (the test then skips).
+inline std::string MissingTlsTool() {
+  for (const char* tool : {"python3", "openssl", "bash"})
+    if (runtime::FindProgram(tool).empty()) return tool;
+  return "";
+}
+
+// The folder with ca.pem and the servers' NAME.pem / NAME.key; empty when
+// they could not be made.
+inline const std::string& TestCertificates() {
+  static TempDir folder;
+  static std::string made = [] {
+    auto maker = runtime::StartProcess("bash \"" + SourceDir() + "/tests/support/make_test_certs.sh\" \"" +
+                                       folder.path() + "\"");
+    for (int waited = 0; maker && maker->Running() && waited < 60000; waited += 50) maker->WaitForOutput(50);
+    return folder.Exists("good.pem") && folder.Exists("selfsigned.pem") ? folder.path() : std::string();
+  }();
+  return made;
+}
+
+// One tls_front.py process; its servers stop with it.
+class TlsFront {
+ public:
+  // names: certificate names, or "cut" / "plain" (see tls_front.py).
+  TlsFront(int backend_port, const std::vector<std::string>& names) {
+    std::string command = "python3 -u \"" + SourceDir() + "/tests/support/tls_front.py\" " +
+                          std::to_string(backend_port) + " \"" + TestCertificates() + "\"";
+    for (const auto& name : names) command += " " + name;
+    process_ = runtime::StartProcess(command);
+    std::string output;
+    for (int waited = 0; process_ && process_->Running() && waited < 10000; waited += 20) {
+      process_->WaitForOutput(20);
+      char buffer[256];
+      for (long long n; (n = process_->ReadOutput(buffer, sizeof buffer)) > 0;) output.append(buffer, n);
+      std::size_t at = output.find("ports ");
+      if (at == std::string::npos || output.find('\n', at) == std::string::npos) continue;
+      for (const std::string& port : runtime::Split(output.substr(at + 6, output.find('\n', at) - at - 6), " "))
+        if (!port.empty()) ports_.push_back(static_cast<int>(runtime::ToInt(port)));
+      break;
+    }
+  }
+  bool Ready() const { return !ports_.empty(); }
+  int Port(std::size_t i) const { return i < ports_.size() ? ports_[i] : 0; }
+
+ private:
+  std::unique_ptr<runtime::Process> process_;
+  std::vector<int> ports_;
+};
+
+}  // namespace corvane::testing
