@@ -1,5 +1,6 @@
 // The catalogue fetched from a real, independently written web server:
-// Python's http.server on a free loopback port, serving a catalogue folder.
+// Python's http.server on a free loopback port, serving a catalogue folder,
+// in plain HTTP and behind a TLS server with a private CA.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include "catalogue/catalogue_test_fixture.h"
 #include "catalogue/program_list_reader.h"
 #include "catalogue/retrieval.h"
+#include "net/tls_test_server.h"
 #include "runtime/process.h"
 #include "support/headless_fixture.h"
 
@@ -34,10 +36,12 @@ int StartWebServer(const std::string& folder, std::unique_ptr<runtime::Process>*
   return 0;
 }
 
-using CatalogueEndToEnd = CatalogueTest;
+class CatalogueEndToEnd : public CatalogueTest, public ::testing::WithParamInterface<bool> {};
 
-TEST_F(CatalogueEndToEnd, CatalogueServedByAWebServerIsFetchedReadAndDescribed) {
+TEST_P(CatalogueEndToEnd, CatalogueServedByAWebServerIsFetchedReadAndDescribed) {
   if (runtime::FindProgram("python3").empty()) GTEST_SKIP() << "python3 is not installed";
+  const bool https = GetParam();
+  if (https && !testing::MissingTlsTool().empty()) GTEST_SKIP() << testing::MissingTlsTool() << " is not installed";
   const std::string site = "site/download/corvane/";
   dir_.Write(site + "win32.app.italiano.txt",
              "[Editor]\r\nNAME=Editor Tarnic\r\nURL=http://f.test/editor.zip|http://m.test/editor.zip\r\n"
@@ -52,7 +56,13 @@ TEST_F(CatalogueEndToEnd, CatalogueServedByAWebServerIsFetchedReadAndDescribed) 
   std::unique_ptr<runtime::Process> process;  // the server ends with it
   const int port = StartWebServer(dir_ / "site", &process);
   ASSERT_GT(port, 0) << "the web server did not start";
-  SetServerRoot("http://127.0.0.1:" + std::to_string(port));
+  std::unique_ptr<testing::TlsFront> front;
+  if (https) {
+    front = std::make_unique<testing::TlsFront>(port, std::vector<std::string>{"good"});
+    ASSERT_TRUE(front->Ready());
+    runtime::SetEnv("CORVANE_CA_FILE", testing::TestCertificates() + "/ca.pem");
+  }
+  SetServerRoot(https ? "https://127.0.0.1:" + std::to_string(front->Port(0)) : "http://127.0.0.1:" + std::to_string(port));
   testing::HeadlessToolkit toolkit;
   LANGUAGE = "ITALIANO";
 
@@ -71,7 +81,11 @@ TEST_F(CatalogueEndToEnd, CatalogueServedByAWebServerIsFetchedReadAndDescribed) 
   EXPECT_EQ(dir_.Read("lang/editor.info.english.txt"), dir_.Read(site + "editor.info.english.txt"));
   EXPECT_EQ(dir_.Read("data/win32.app.english.txt"), dir_.Read(site + "win32.app.english.txt"));
   EXPECT_TRUE(toolkit.backend().Boxes().empty());
+  runtime::UnsetEnv("CORVANE_CA_FILE");
 }
+
+INSTANTIATE_TEST_SUITE_P(Schemes, CatalogueEndToEnd, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Https" : "Http"; });
 
 }  // namespace
 }  // namespace corvane
