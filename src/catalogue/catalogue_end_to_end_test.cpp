@@ -11,35 +11,19 @@
 #include "catalogue/program_list_reader.h"
 #include "catalogue/retrieval.h"
 #include "net/tls_test_server.h"
-#include "runtime/process.h"
 #include "support/headless_fixture.h"
+#include "support/web_server.h"
 
 namespace corvane {
 namespace {
 
 using ::testing::ElementsAre;
 
-// Port 0 lets the system pick a free port; the server prints the one it got.
-int StartWebServer(const std::string& folder, std::unique_ptr<runtime::Process>* process) {
-  *process = runtime::StartProcess("python3 -u -m http.server 0 --bind 127.0.0.1 --directory \"" +
-                                   folder + "\"");
-  std::string output;
-  for (int waited = 0; *process && (*process)->Running() && waited < 10000; waited += 50) {
-    (*process)->WaitForOutput(50);
-    char buffer[256];
-    for (long long n; (n = (*process)->ReadOutput(buffer, sizeof buffer)) > 0;) output.append(buffer, n);
-    std::size_t at = output.find(" port ");  // "Serving HTTP on 127.0.0.1 port 41093 (http://..."
-    if (at != std::string::npos && output.find('(', at) != std::string::npos) {
-      return static_cast<int>(runtime::ToInt(output.substr(at + 6)));
-    }
-  }
-  return 0;
-}
+using CatalogueEndToEnd = CatalogueTest;
+// Plain HTTP, and HTTPS through a TLS server in front of the same web server.
+class CatalogueEndToEndSchemes : public CatalogueTest, public ::testing::WithParamInterface<bool> {};
 
-class CatalogueEndToEnd : public CatalogueTest, public ::testing::WithParamInterface<bool> {};
-
-TEST_P(CatalogueEndToEnd, CatalogueServedByAWebServerIsFetchedReadAndDescribed) {
-  if (runtime::FindProgram("python3").empty()) GTEST_SKIP() << "python3 is not installed";
+TEST_P(CatalogueEndToEndSchemes, CatalogueServedByAWebServerIsFetchedReadAndDescribed) {
   const bool https = GetParam();
   if (https && !testing::MissingTlsTool().empty()) GTEST_SKIP() << testing::MissingTlsTool() << " is not installed";
   const std::string site = "site/download/corvane/";
@@ -53,16 +37,16 @@ TEST_P(CatalogueEndToEnd, CatalogueServedByAWebServerIsFetchedReadAndDescribed) 
       dir_.Write(site + id + kind, std::string("\xEF\xBB\xBF") + id + kind + " \xC3\xA8");
     }
   }
-  std::unique_ptr<runtime::Process> process;  // the server ends with it
-  const int port = StartWebServer(dir_ / "site", &process);
-  ASSERT_GT(port, 0) << "the web server did not start";
+  testing::WebServer web(dir_ / "site");
+  if (!web.Available()) GTEST_SKIP() << "python3 is not installed";
+  ASSERT_GT(web.Port(), 0) << "the web server did not start";
   std::unique_ptr<testing::TlsFront> front;
   if (https) {
-    front = std::make_unique<testing::TlsFront>(port, std::vector<std::string>{"good"});
+    front = std::make_unique<testing::TlsFront>(web.Port(), std::vector<std::string>{"good"});
     ASSERT_TRUE(front->Ready());
     runtime::SetEnv("CORVANE_CA_FILE", testing::TestCertificates() + "/ca.pem");
   }
-  SetServerRoot(https ? "https://127.0.0.1:" + std::to_string(front->Port(0)) : "http://127.0.0.1:" + std::to_string(port));
+  SetServerRoot(https ? "https://127.0.0.1:" + std::to_string(front->Port(0)) : web.Root());
   testing::HeadlessToolkit toolkit;
   LANGUAGE = "ITALIANO";
 
@@ -84,8 +68,31 @@ TEST_P(CatalogueEndToEnd, CatalogueServedByAWebServerIsFetchedReadAndDescribed) 
   runtime::UnsetEnv("CORVANE_CA_FILE");
 }
 
-INSTANTIATE_TEST_SUITE_P(Schemes, CatalogueEndToEnd, ::testing::Bool(),
+INSTANTIATE_TEST_SUITE_P(Schemes, CatalogueEndToEndSchemes, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "Https" : "Http"; });
+
+TEST_F(CatalogueEndToEnd, AListFileTheWebServerLacksIsNeitherStoredNorKept) {
+  const std::string site = "site/download/corvane/";
+  dir_.Write(site + "win32.app.english.txt", "[e]\r\nNAME=E\r\n[/]\r\n");
+  testing::WebServer web(dir_ / "site");
+  if (!web.Available()) GTEST_SKIP() << "python3 is not installed";
+  ASSERT_GT(web.Port(), 0) << "the web server did not start";
+  SetServerRoot(web.Root());
+  testing::HeadlessToolkit toolkit;
+  LANGUAGE = "FRANCAIS";
+
+  // The server answers 404 with an HTML page and its length.
+  FetchProgramList();
+  EXPECT_FALSE(dir_.Exists("data/win32.app.francais.txt"));
+  ASSERT_EQ(toolkit.backend().Boxes().size(), 1u);
+  EXPECT_EQ(toolkit.backend().Boxes()[0].text, "Unable to connect to the site!");
+
+  // Such a page kept by an older version gives way once the server has the file.
+  dir_.Write("data/win32.app.francais.txt", "<html><head><title>Error response</title></head></html>\r\n");
+  dir_.Write(site + "win32.app.francais.txt", "[f]\r\nNAME=F\r\n[/]\r\n");
+  LoadProgramList();
+  EXPECT_THAT(FullNames(), ElementsAre("F"));
+}
 
 }  // namespace
 }  // namespace corvane
