@@ -11,6 +11,6 @@ target_include_directories(corvane::mbedtls INTERFACE ${MBEDTLS_INCLUDE_DIR})
 target_link_libraries(corvane::mbedtls INTERFACE
   ${MBEDTLS_TLS_LIBRARY} ${MBEDTLS_X509_LIBRARY} ${MBEDTLS_CRYPTO_LIBRARY})
 if(WIN32)
-  # Its entropy source and sockets module use the system's crypto API and Winsock.
-  target_link_libraries(corvane::mbedtls INTERFACE bcrypt advapi32 ws2_32)
+  # Its entropy source uses the system's crypto API, its sockets module Winsock.
+  target_link_libraries(corvane::mbedtls INTERFACE advapi32 ws2_32)
 endif()
