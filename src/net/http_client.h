@@ -20,8 +20,8 @@
 // Every operation opens its own connection and closes it before it returns.
 // Waiting is bounded (see HttpLimits); while it waits, and after each header
 // line of a size query and each chunk of a download, the toolkit is let
-// process its pending window messages, so the window stays alive.  Failure
-// texts go to the debug channel (net/debug_channel.h), never to the user.
+// process its pending window messages, so the window stays alive.  Other
+// failure texts go to the debug channel (net/debug_channel.h) only.
 #pragma once
 
 #include <functional>
