@@ -171,7 +171,7 @@ class Resolver {
       if (line.find("Location:") == std::string::npos) continue;
       std::string candidate = HeaderValue(line);
       // Leaving TLS would hand the file to anyone on the way: never followed.
-      if (address.tls && !IsHttpsUrl(candidate)) {
+      if (address.tls && runtime::ToLower(candidate.substr(0, 7)) == "http://") {
         LogLine("HTTPS: the redirect from <" + url + "> to <" + candidate + "> is refused (it leaves HTTPS)");
         continue;
       }
