@@ -57,8 +57,8 @@ long long FileSizeRemote(const std::string& web_url);
 // else the argument exactly as given (with its "http://").  "-1" when the
 // URL has no '/', no connection can be made, a wait times out, or the
 // redirects go deeper than 10 levels (a loop) or take more than 100 requests.
-// Relative locations never succeed.  From an https:// URL, a location that
-// is not https:// is refused (logged) and the next one is tried.
+// Relative locations never succeed.  From an https:// URL, an http://
+// location is refused (logged as a downgrade) and the next one is tried.
 std::string ResolveLocation(const std::string& web_url);
 
 // 1 when the file's size can be had and its body has no line containing
