@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs Corvane's benchmarks against their references and writes the results
 # table to bench/RESULTS.md (only when every benchmark ran).
-#   bench/run.sh BUILD_DIR [download] [extract] [catalogue] [startup] [--runs N]
+#   bench/run.sh BUILD_DIR [download] [https] [extract] [catalogue] [startup] [--runs N]
 # With no names every benchmark runs.  BUILD_DIR should be a Release build
 # (./corvane.sh bench configures one).  Temporary data lives in
 # BUILD_DIR/bench-data and the big files are deleted afterwards.
@@ -15,11 +15,12 @@ SELECTED=()
 while (($#)); do
   case "$1" in
     --runs) RUNS="${2:?--runs needs a number}"; shift 2 ;;
-    download|extract|catalogue|startup) SELECTED+=("$1"); shift ;;
+    download|https|extract|catalogue|startup) SELECTED+=("$1"); shift ;;
     *) echo "bench/run.sh: unknown argument $1" >&2; exit 2 ;;
   esac
 done
-((${#SELECTED[@]})) || SELECTED=(download extract catalogue startup)
+ALL=(download https extract catalogue startup)
+((${#SELECTED[@]})) || SELECTED=("${ALL[@]}")
 if ((RUNS < 5)); then echo "bench/run.sh: at least 5 runs are needed for a median" >&2; exit 2; fi
 
 for tool in curl unzip python3; do
@@ -37,10 +38,12 @@ cmake --build "$BUILD" -j "$(nproc 2>/dev/null || echo 2)" --target \
   corvane-bench-download corvane-bench-extract corvane-bench-catalogue corvane-bench-startup
 
 SERVER_PID=""
+TLS_SERVER_PID=""
 cleanup() {
   if [ -n "$SERVER_PID" ]; then kill "$SERVER_PID" 2>/dev/null || true; wait "$SERVER_PID" 2>/dev/null || true; fi
+  if [ -n "$TLS_SERVER_PID" ]; then kill "$TLS_SERVER_PID" 2>/dev/null || true; wait "$TLS_SERVER_PID" 2>/dev/null || true; fi
   # The big files: the download source and copies, the package and its outputs.
-  rm -rf "$WWW" "$DATA/download" "$DATA/extract" "$DATA/catalogue" "$DATA/startup"
+  rm -rf "$WWW" "$DATA/download" "$DATA/extract" "$DATA/catalogue" "$DATA/startup" "$DATA/certs"
 }
 trap cleanup EXIT
 
@@ -60,6 +63,25 @@ if ((needs_server)); then
     sleep 0.1
   done
   curl -s -o /dev/null "$SERVER/" || { echo "bench/run.sh: the web server did not start" >&2; exit 1; }
+fi
+
+# The HTTPS download: the same folder over TLS, with a private CA made now.
+TLS_SERVER=""
+CA_FILE=""
+if [[ " ${SELECTED[*]} " == *" https "* ]]; then
+  bash "$ROOT/tests/support/make_test_certs.sh" "$DATA/certs" >/dev/null
+  CA_FILE="$DATA/certs/ca.pem"
+  TLS_PORT="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"
+  python3 "$ROOT/bench/tls_file_server.py" "$TLS_PORT" "$WWW" "$DATA/certs/good.pem" "$DATA/certs/good.key" \
+    >"$DATA/tls-server.log" 2>&1 &
+  TLS_SERVER_PID=$!
+  TLS_SERVER="https://127.0.0.1:$TLS_PORT"
+  for _ in $(seq 100); do
+    curl -s --cacert "$CA_FILE" -o /dev/null "$TLS_SERVER/" && break
+    sleep 0.1
+  done
+  curl -s --cacert "$CA_FILE" -o /dev/null "$TLS_SERVER/" ||
+    { echo "bench/run.sh: the TLS web server did not start" >&2; exit 1; }
 fi
 
 # Runs one bench program, showing its output and keeping its table rows.
@@ -95,6 +117,9 @@ for name in "${SELECTED[@]}"; do
     download)
       bench "$BUILD/bench/corvane-bench-download" --server "$SERVER" --web-root "$WWW" \
         --work "$DATA/download" --runs "$RUNS" || status=1 ;;
+    https)
+      bench "$BUILD/bench/corvane-bench-download" --server "$TLS_SERVER" --web-root "$WWW" \
+        --work "$DATA/download" --runs "$RUNS" --ca-file "$CA_FILE" || status=1 ;;
     extract)
       bench "$BUILD/bench/corvane-bench-extract" --work "$DATA/extract" --runs "$RUNS" || status=1 ;;
     catalogue)
@@ -110,7 +135,7 @@ TABLE="$(printf '| Benchmark | Corvane | Reference | Ratio | Target | Met |\n|--
 echo
 echo "$TABLE"
 
-if ((status == 0)) && ((${#SELECTED[@]} == 4)); then
+if ((status == 0)) && ((${#SELECTED[@]} == ${#ALL[@]})); then
   {
     echo "# Benchmark results"
     echo
@@ -124,7 +149,8 @@ if ((status == 0)) && ((${#SELECTED[@]} == 4)); then
          "$(g++ --version | head -1)"
     echo "- Each figure is the median of $RUNS runs; Corvane and its reference alternate within one run."
     echo "  Download: curl's own transfer time (-w %{time_total}); Corvane's DownloadFile call with the"
-    echo "  wizard's progress callback, 128-byte chunks, on the headless backend.  Extraction: unzip's"
+    echo "  wizard's progress callback, 128-byte chunks, on the headless backend; HTTPS: the same over"
+    echo "  TLS from Python's http.server in ssl, a private CA, curl --cacert.  Extraction: unzip's"
     echo "  wall time; ExtractZip's call.  Start-up: from the entry to the first wait of the main loop."
     echo
     echo "$TABLE"

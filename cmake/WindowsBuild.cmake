@@ -2,8 +2,8 @@
 # the program's icon and version information, and a small console program
 # that the process tests run.
 
-# Winsock, the registry and token functions, ExitWindowsEx.
-target_link_libraries(corvane_runtime PUBLIC ws2_32 advapi32 user32)
+# Winsock, the registry and token functions, ExitWindowsEx, the ROOT certificate store.
+target_link_libraries(corvane_runtime PUBLIC ws2_32 advapi32 user32 crypt32)
 
 # The icon: the round badge of our toolchain picture, in the sizes Windows
 # shows (cut out and scaled at build time with ImageMagick).

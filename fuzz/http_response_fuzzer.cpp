@@ -76,6 +76,9 @@ void CheckRequests(const runtime::MemoryTransport& transport) {
     for (unsigned char c : record.host) FUZZ_CHECK(c >= 33 && c != 127);
     if (record.sent.empty()) continue;
     const std::string& s = record.sent;
+    // A TLS handshake record: the opening of an https:// location, whose
+    // request would only follow a handshake the scripted answers never give.
+    if (s[0] == '\x16') continue;
     FUZZ_CHECK(s.rfind("HEAD ", 0) == 0 || s.rfind("GET ", 0) == 0);
     std::size_t first = s.find("\r\n");
     FUZZ_CHECK(first != std::string::npos);

@@ -2,7 +2,7 @@
 # The Windows build of Corvane, from nothing to a tested release archive:
 #
 #   1. installs the cross compiler, wine and the test tools when missing;
-#   2. builds zlib/minizip, libpng, FLTK and GoogleTest for Windows from
+#   2. builds zlib/minizip, libpng, FLTK, mbedTLS and GoogleTest for Windows from
 #      Debian's source packages (skipped when already built);
 #   3. cross-compiles corvane.exe and the test programs;
 #   4. runs the test programs under wine (headless backend, wine's registry,
@@ -28,7 +28,8 @@ RUN_TESTS=1
 
 PACKAGES=(cmake make pkg-config dpkg-dev g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
   binutils-mingw-w64-x86-64 libgtest-dev libgmock-dev wine wine64 xvfb xauth xdotool
-  imagemagick python3 zip unzip)
+  imagemagick python3 zip unzip
+  openssl)  # the HTTPS tests' certificates
 
 STEP_START=$SECONDS
 TIMES=()

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the Windows libraries Corvane links (zlib with minizip, libpng, FLTK,
-# GoogleTest) from Debian's own source packages with the mingw-w64 tools.
+# mbedTLS, GoogleTest) from Debian's own source packages with the mingw-w64 tools.
 #
 #   scripts/windows/build_deps.sh DEPS_DIR
 #
@@ -267,6 +267,23 @@ build_fltk() {
   mark fltk
 }
 
+# mbedTLS for https: the three static libraries and their headers.  Debian's
+# configuration patches are kept (threading over winpthreads included); the
+# generated sources ship in the package, so no generator runs.
+build_mbedtls() {
+  built mbedtls && return
+  fetch_source mbedtls
+  local dir
+  dir="$(source_dir mbedtls)"
+  say "mbedTLS"
+  cmake_cross -S "$dir" -B "$DEPS/obj/mbedtls" -DENABLE_TESTING=OFF -DENABLE_PROGRAMS=OFF \
+    -DUSE_STATIC_MBEDTLS_LIBRARY=ON -DUSE_SHARED_MBEDTLS_LIBRARY=OFF -DMBEDTLS_FATAL_WARNINGS=OFF \
+    -DGEN_FILES=OFF -DINSTALL_MBEDTLS_HEADERS=ON
+  cmake --build "$DEPS/obj/mbedtls" -j "$JOBS" >/dev/null
+  cmake --install "$DEPS/obj/mbedtls" >/dev/null
+  mark mbedtls
+}
+
 build_googletest() {
   built googletest && return
   local dir=/usr/src/googletest
@@ -282,5 +299,6 @@ build_googletest() {
 build_zlib
 build_libpng
 build_fltk
+build_mbedtls
 build_googletest
 say "ready in $PREFIX"

@@ -28,6 +28,28 @@ export CORVANE_SOURCE_DIR="$ROOT" CORVANE_BINARY_DIR="$BUILD"
 # A program that outlives this limit has hung; its log shows where.
 LIMIT="${CORVANE_WINE_TEST_LIMIT:-600}"
 
+# The HTTPS tests' certificates and TLS servers: the Windows programs cannot
+# start openssl or python3 themselves, so they are made and started here
+# (see src/net/tls_test_server.h); the private CA comes in by CORVANE_CA_FILE
+# as on any Windows machine.
+TLS_FRONT_PID=""
+stop_tls_front() { [ -z "$TLS_FRONT_PID" ] || kill "$TLS_FRONT_PID" 2>/dev/null || true; }
+trap stop_tls_front EXIT
+if command -v openssl >/dev/null && command -v python3 >/dev/null &&
+   bash "$ROOT/tests/support/make_test_certs.sh" "$BUILD/tls-test-certs" >/dev/null; then
+  python3 -u "$ROOT/tests/support/tls_front.py" --control "$BUILD/tls-test-certs" >"$LOGS/tls-front.out" 2>&1 &
+  TLS_FRONT_PID=$!
+  for _ in $(seq 100); do grep -q '^control ' "$LOGS/tls-front.out" && break; sleep 0.1; done
+  if grep -q '^control ' "$LOGS/tls-front.out"; then
+    export CORVANE_TEST_CERTS="$BUILD/tls-test-certs"
+    export CORVANE_TLS_FRONT_CONTROL="$(awk '/^control / { print $2; exit }' "$LOGS/tls-front.out")"
+  else
+    echo "  the TLS test server did not start: the HTTPS tests skip"
+  fi
+else
+  echo "  no test certificates (openssl, python3): the HTTPS tests skip"
+fi
+
 passed=0
 failed=0
 bad_programs=()
@@ -66,5 +88,6 @@ for exe in "${programs[@]}"; do
   fi
 done
 wine_stop
+stop_tls_front
 echo "windows: $passed passed, $failed failed"
 [ "${#bad_programs[@]}" -eq 0 ]

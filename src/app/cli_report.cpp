@@ -5,6 +5,7 @@
 #include <istream>
 #include <ostream>
 
+#include "net/connection_problem.h"
 #include "runtime/terminal.h"
 
 namespace corvane::app {
@@ -106,6 +107,15 @@ void CliReporter::SizeUnknown(int try_number) {
     EndLine();
     out_ << name_ << ": size query failed (try " << try_number << ")\n" << std::flush;
   }
+}
+
+// A failure the user can mend (an HTTPS certificate, say) is an error line
+// even when quiet.
+void CliReporter::TryFailed() {
+  const std::string problem = TakeConnectionProblem();
+  if (problem.empty()) return;
+  EndLine();
+  err_ << "corvane: " << name_ << ": " << problem << "\n" << std::flush;
 }
 
 void CliReporter::Progress(float fraction) {

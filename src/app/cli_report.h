@@ -41,6 +41,7 @@ class CliReporter : public DownloadObserver, public InstallObserver {
   void FileStarted(int index, int count, const tprogram* record) override;
   void SizeKnown(long long bytes, const std::string& url) override;
   void SizeUnknown(int try_number) override;
+  void TryFailed() override;
   void Progress(float fraction) override;
   void UrlChanged(const std::string& url) override;
   void GaveUp(const tprogram& record) override;

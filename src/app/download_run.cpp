@@ -7,6 +7,7 @@
 #include "app/download_page.h"
 #include "app/page_preparation.h"
 #include "install/command_runner.h"
+#include "net/connection_problem.h"
 #include "net/http_client.h"
 #include "settings/messages.h"
 #include "toolkit/toolkit.h"
@@ -51,6 +52,12 @@ class DownloadPageObserver : public DownloadObserver {
     SetText(urlLabel, url);
   }
   void SizeUnknown(int try_number) override { SetText(downloadSizeLabel, UnknownSizeText(try_number)); }
+  // A failure the user can mend (an HTTPS certificate, say) is shown with the
+  // run's other lines; the client has logged it already.
+  void TryFailed() override {
+    const std::string problem = TakeConnectionProblem();
+    if (!problem.empty()) AddOutputLine(problem);
+  }
   void Progress(float fraction) override { DownloadProgress(fraction); }
   void UrlChanged(const std::string& url) override { SetText(urlLabel, url); }
   void GaveUp(const tprogram&) override { AddOutputLine(DownloadRun::kGiveUpText); }

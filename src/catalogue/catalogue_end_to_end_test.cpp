@@ -1,5 +1,6 @@
 // The catalogue fetched from a real, independently written web server:
-// Python's http.server on a free loopback port, serving a catalogue folder.
+// Python's http.server on a free loopback port, serving a catalogue folder,
+// in plain HTTP and behind a TLS server with a private CA.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include "catalogue/catalogue_test_fixture.h"
 #include "catalogue/program_list_reader.h"
 #include "catalogue/retrieval.h"
+#include "net/tls_test_server.h"
 #include "support/headless_fixture.h"
 #include "support/web_server.h"
 
@@ -18,8 +20,12 @@ namespace {
 using ::testing::ElementsAre;
 
 using CatalogueEndToEnd = CatalogueTest;
+// Plain HTTP, and HTTPS through a TLS server in front of the same web server.
+class CatalogueEndToEndSchemes : public CatalogueTest, public ::testing::WithParamInterface<bool> {};
 
-TEST_F(CatalogueEndToEnd, CatalogueServedByAWebServerIsFetchedReadAndDescribed) {
+TEST_P(CatalogueEndToEndSchemes, CatalogueServedByAWebServerIsFetchedReadAndDescribed) {
+  const bool https = GetParam();
+  if (https && !testing::MissingTlsTool().empty()) GTEST_SKIP() << testing::MissingTlsTool() << " is not installed";
   const std::string site = "site/download/corvane/";
   dir_.Write(site + "win32.app.italiano.txt",
              "[Editor]\r\nNAME=Editor Tarnic\r\nURL=http://f.test/editor.zip|http://m.test/editor.zip\r\n"
@@ -34,7 +40,13 @@ TEST_F(CatalogueEndToEnd, CatalogueServedByAWebServerIsFetchedReadAndDescribed) 
   testing::WebServer web(dir_ / "site");
   if (!web.Available()) GTEST_SKIP() << "python3 is not installed";
   ASSERT_GT(web.Port(), 0) << "the web server did not start";
-  SetServerRoot(web.Root());
+  std::unique_ptr<testing::TlsFront> front;
+  if (https) {
+    front = std::make_unique<testing::TlsFront>(web.Port(), std::vector<std::string>{"good"});
+    ASSERT_TRUE(front->Ready());
+    runtime::SetEnv("CORVANE_CA_FILE", testing::TestCertificates() + "/ca.pem");
+  }
+  SetServerRoot(https ? "https://127.0.0.1:" + std::to_string(front->Port(0)) : web.Root());
   testing::HeadlessToolkit toolkit;
   LANGUAGE = "ITALIANO";
 
@@ -53,7 +65,11 @@ TEST_F(CatalogueEndToEnd, CatalogueServedByAWebServerIsFetchedReadAndDescribed) 
   EXPECT_EQ(dir_.Read("lang/editor.info.english.txt"), dir_.Read(site + "editor.info.english.txt"));
   EXPECT_EQ(dir_.Read("data/win32.app.english.txt"), dir_.Read(site + "win32.app.english.txt"));
   EXPECT_TRUE(toolkit.backend().Boxes().empty());
+  runtime::UnsetEnv("CORVANE_CA_FILE");
 }
+
+INSTANTIATE_TEST_SUITE_P(Schemes, CatalogueEndToEndSchemes, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Https" : "Http"; });
 
 TEST_F(CatalogueEndToEnd, AListFileTheWebServerLacksIsNeitherStoredNorKept) {
   const std::string site = "site/download/corvane/";

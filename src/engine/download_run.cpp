@@ -42,6 +42,7 @@ void DownloadRun::NextRecord(bool show_url) {
 // mirror that tells the size but never delivers the file is left this way
 // like one that tells nothing.
 void DownloadRun::TryFailed() {
+  observer_->TryFailed();
   ++tryCount;
   if (tryCount <= kTriesPerUrl) return;
   tprogram& record = *currentProgram;

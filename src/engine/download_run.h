@@ -31,6 +31,8 @@ class DownloadObserver {
   virtual void SizeKnown(long long bytes, const std::string& url) {}
   // The size query failed for the try_number-th time in a row.
   virtual void SizeUnknown(int try_number) {}
+  // A size query or a transfer of the URL in hand failed (counted as a try).
+  virtual void TryFailed() {}
   // Bytes received / total of the transfer in hand (may pass 1.0 at the end).
   virtual void Progress(float fraction) {}
   // The record in hand is now fetched from url (a mirror change, or the next

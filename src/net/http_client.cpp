@@ -2,8 +2,11 @@
 
 #include <climits>
 
+#include "log/activity_log.h"
+#include "net/connection_problem.h"
 #include "net/debug_channel.h"
 #include "net/html_tag.h"
+#include "net/tls_socket.h"
 #include "runtime/socket.h"
 #include "runtime/text.h"
 
@@ -37,24 +40,54 @@ bool PlausibleHostName(const std::string& name) {
   return true;
 }
 
-// Opens a connection to host ("name" or "name:port", port 80 by default).
-std::unique_ptr<HttpStream> Connect(const std::string& host, NoLink* why) {
-  const HttpLimits& limits = Limits();
-  std::string name = host;
-  int port = 80;
+// Where one exchange goes: the scheme, the host text as the URL gives it
+// ("name" or "name:port"), and the port (80, or 443 over TLS, by default).
+struct Address {
+  bool tls = false;
+  std::string host, name;
+  int port = 0;
+};
+
+Address ParseHost(const std::string& host, bool tls) {
+  Address a;
+  a.tls = tls;
+  a.host = host;
+  a.name = host;
+  a.port = tls ? 443 : 80;
   std::size_t colon = host.find(':');
   if (colon != std::string::npos) {
-    name = host.substr(0, colon);
-    port = ParsePort(host.substr(colon + 1));
+    a.name = host.substr(0, colon);
+    a.port = ParsePort(host.substr(colon + 1));
   }
+  return a;
+}
+
+// The Host line names the port only when it is not the scheme's own.
+std::string HostLine(const Address& a) {
+  return a.port == (a.tls ? 443 : 80) ? a.name : a.host;
+}
+
+// Opens a connection to the address, in TLS for https.  A TLS failure is
+// one the user can act on (a certificate, a server that is no TLS server):
+// it is reported as a connection problem, not only to the debug channel.
+std::unique_ptr<HttpStream> Connect(const Address& address, NoLink* why) {
+  const HttpLimits& limits = Limits();
   *why = NoLink::kRefused;
-  if (!PlausibleHostName(name) || port == 0) return nullptr;
+  if (!PlausibleHostName(address.name) || address.port == 0) return nullptr;
   std::string error;
-  auto socket = runtime::Net().Connect(runtime::EncodeLatin1(name), port, limits.connect_ms,
-                                       &HttpStream::KeepWindowAlive, &error);
+  std::string name = runtime::EncodeLatin1(address.name);
+  auto socket = runtime::Net().Connect(name, address.port, limits.connect_ms, &HttpStream::KeepWindowAlive, &error);
+  if (socket && address.tls) {
+    socket = StartTls(std::move(socket), name, limits.tls_handshake_ms, &HttpStream::KeepWindowAlive, &error);
+    if (!socket) {
+      ReportConnectionProblem(error);
+      if (error.find("timed out") != std::string::npos) *why = NoLink::kTimedOut;
+      return nullptr;
+    }
+  }
   if (!socket) {
     if (error == "time-out") *why = NoLink::kTimedOut;
-    DebugText("connect " + host + ": " + error);
+    DebugText("connect " + address.host + ": " + error);
     return nullptr;
   }
   *why = NoLink::kNone;
@@ -63,8 +96,8 @@ std::unique_ptr<HttpStream> Connect(const std::string& host, NoLink* why) {
 }
 
 // Three lines: the request line, the host line and a bare CR LF.
-bool SendRequest(HttpStream& stream, const std::string& method, const std::string& path, const std::string& host) {
-  return stream.WriteLines({method + " " + path + " HTTP/1.0", "Host: " + host, ""});
+bool SendRequest(HttpStream& stream, const std::string& method, const std::string& path, const Address& address) {
+  return stream.WriteLines({method + " " + path + " HTTP/1.0", "Host: " + HostLine(address), ""});
 }
 
 struct SizeAnswer {
@@ -79,12 +112,13 @@ SizeAnswer QuerySize(const std::string& url) {
     return {};
   }
   NoLink why;
-  auto stream = Connect(host, &why);
+  Address address = ParseHost(host, IsHttpsUrl(url));
+  auto stream = Connect(address, &why);
   if (!stream) {
     DebugText("FileSizeRemote---TCP: No stream");
     return {-1, why == NoLink::kTimedOut};
   }
-  if (!SendRequest(*stream, "HEAD", path, host)) {
+  if (!SendRequest(*stream, "HEAD", path, address)) {
     DebugText("FileSizeRemote---send failed");
     return {};
   }
@@ -123,18 +157,24 @@ class Resolver {
     if (!SplitWebUrl(url, &host, &path)) return "-1";
     if (!Spend()) return "-1";
     NoLink why;
-    auto stream = Connect(host, &why);
+    Address address = ParseHost(host, IsHttpsUrl(url));
+    auto stream = Connect(address, &why);
     if (!stream) {
       DebugText("TCP - No stream");
       if (why == NoLink::kTimedOut) broken_ = true;
       return "-1";
     }
-    if (!SendRequest(*stream, "HEAD", path, host)) return "-1";
+    if (!SendRequest(*stream, "HEAD", path, address)) return "-1";
     std::string line;
     while (!stream->AtEnd()) {
       if (!stream->ReadHeaderLine(&line) || line.empty()) break;
       if (line.find("Location:") == std::string::npos) continue;
       std::string candidate = HeaderValue(line);
+      // Leaving TLS would hand the file to anyone on the way: never followed.
+      if (address.tls && runtime::ToLower(candidate.substr(0, 7)) == "http://") {
+        LogLine("HTTPS: the redirect from <" + url + "> to <" + candidate + "> is refused (it leaves HTTPS)");
+        continue;
+      }
       if (Size(candidate) > 0) return candidate;
       if (broken_) return "-1";
       std::string deeper = Resolve(candidate, depth + 1);
@@ -177,18 +217,21 @@ enum class GetFailure { kNone, kNoConnection, kBroken };
 std::unique_ptr<HttpStream> OpenGet(const std::string& stream_url, GetFailure* why) {
   *why = GetFailure::kNoConnection;
   std::size_t mark = stream_url.find("::");
-  if (mark == std::string::npos || runtime::ToLower(stream_url.substr(0, mark)) != "http") return nullptr;
+  if (mark == std::string::npos) return nullptr;
+  const std::string scheme = runtime::ToLower(stream_url.substr(0, mark));
+  if (scheme != "http" && scheme != "https") return nullptr;
   std::string rest = stream_url.substr(mark + 2);
   std::size_t slash = rest.find('/');
   std::string server = slash == std::string::npos ? rest : rest.substr(0, slash);
   std::string file = slash == std::string::npos ? std::string("/") : rest.substr(slash);
   NoLink no_link;
-  auto stream = Connect(server, &no_link);
+  Address address = ParseHost(server, scheme == "https");
+  auto stream = Connect(address, &no_link);
   if (!stream) {
     if (no_link == NoLink::kTimedOut) *why = GetFailure::kBroken;
     return nullptr;
   }
-  if (!SendRequest(*stream, "GET", file, server)) return nullptr;
+  if (!SendRequest(*stream, "GET", file, address)) return nullptr;
   if (!stream->SkipHeaders()) {
     DebugText("GET " + stream_url + ": " + stream->FailureReason());
     *why = GetFailure::kBroken;
@@ -207,8 +250,12 @@ std::string StreamUrl(const std::string& web_url) {
   return runtime::ReplaceAll(runtime::ReplaceAll(web_url, "\\", "/"), "://", "::");
 }
 
+bool IsHttpsUrl(const std::string& web_url) {
+  return runtime::ToLower(web_url.substr(0, 8)) == "https://";
+}
+
 bool SplitWebUrl(const std::string& web_url, std::string* host, std::string* path) {
-  std::string rest = runtime::ReplaceAll(web_url, "http://", "");
+  std::string rest = IsHttpsUrl(web_url) ? web_url.substr(8) : runtime::ReplaceAll(web_url, "http://", "");
   std::size_t slash = rest.find('/');
   if (slash == std::string::npos) return false;
   *host = rest.substr(0, slash);

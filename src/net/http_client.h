@@ -1,6 +1,6 @@
 // The program's HTTP/1.0 client: the size of a remote file, the address that
 // really serves it, whether it is a text file, and downloads.  One exchange
-// per connection; no keep-alive, no chunked decoding, no HTTPS.  The
+// per connection; no keep-alive, no chunked decoding.  The
 // "Content-Length:" and "Location:" headers (matched with their exact letter
 // case, anywhere on the line) and the sizes decide, with the status code read
 // once from the status line (HttpStream::StatusCode): a body is kept only
@@ -9,14 +9,19 @@
 //
 // Address forms:
 //   web URL    "http://" + host + path; host may be "name:port" (default 80).
+//              "https://" + host + path: the same exchange inside TLS
+//              (net/tls_socket.h; default port 443).
 //   stream URL the web URL with '\' turned to '/' and "://" to "::", i.e.
 //              "http::" + host + path (see StreamUrl); only GET uses it.
+// The Host line names the port only when it is not the scheme's default.
+// A TLS failure (certificate, handshake) is a connection problem the user
+// can act on: it goes to the activity log (net/connection_problem.h).
 //
 // Every operation opens its own connection and closes it before it returns.
 // Waiting is bounded (see HttpLimits); while it waits, and after each header
 // line of a size query and each chunk of a download, the toolkit is let
-// process its pending window messages, so the window stays alive.  Failure
-// texts go to the debug channel (net/debug_channel.h), never to the user.
+// process its pending window messages, so the window stays alive.  Other
+// failure texts go to the debug channel (net/debug_channel.h) only.
 #pragma once
 
 #include <functional>
@@ -30,8 +35,12 @@ namespace corvane {
 // "http://host:8080/a\b" -> "http::host:8080/a/b".
 std::string StreamUrl(const std::string& web_url);
 
-// Splits a web URL: every "http://" removed, host = text before the first
-// '/', path = the rest from that '/'.  False (outputs untouched) when no '/'.
+// Whether the web URL starts with "https://" (any letter case).
+bool IsHttpsUrl(const std::string& web_url);
+
+// Splits a web URL: a leading "https://" or else every "http://" removed,
+// host = text before the first '/', path = the rest from that '/'.  False
+// (outputs untouched) when no '/'.
 bool SplitWebUrl(const std::string& web_url, std::string* host, std::string* path);
 
 // Size in bytes from the "Content-Length:" header of a HEAD response (the
@@ -48,7 +57,8 @@ long long FileSizeRemote(const std::string& web_url);
 // else the argument exactly as given (with its "http://").  "-1" when the
 // URL has no '/', no connection can be made, a wait times out, or the
 // redirects go deeper than 10 levels (a loop) or take more than 100 requests.
-// Relative locations never succeed.
+// Relative locations never succeed.  From an https:// URL, an http://
+// location is refused (logged as a downgrade) and the next one is tried.
 std::string ResolveLocation(const std::string& web_url);
 
 // 1 when the file's size can be had and its body has no line containing
@@ -88,18 +98,20 @@ int DownloadFile(const std::string& web_url, const std::string& local_path,
 
 // GET on a stream URL: a stream positioned at the first byte of the body (the
 // status line and headers read and skipped; the status code kept in the
-// stream, whatever it is).  Null when the protocol (the
-// text before "::", any case) is not "http", no connection can be made, or
+// stream, whatever it is).  Null when the protocol (the text before "::",
+// any case) is not "http" or "https", no connection can be made, or
 // the headers cannot be read (time-out, over-long line or headers).  The
 // port in the host is honoured.  The caller owns the stream; destroying it
 // closes it.
 std::unique_ptr<HttpStream> OpenGetStream(const std::string& stream_url);
 
-// Bounds on waiting and on memory.  Defaults: connect 15 s, 30 s without a
-// byte, 10 redirect levels, 1 MiB lines, 4 MiB of headers per response,
-// window messages at most every 4 ms.
+// Bounds on waiting and on memory.  Defaults: connect 15 s, TLS handshake
+// 15 s, 30 s without a byte, 10 redirect levels, 1 MiB lines, 4 MiB of
+// headers per response, window messages at most every 4 ms.
 struct HttpLimits {
   int connect_ms = 15000;
+  // The TLS handshake of an https exchange, after the connection is made.
+  int tls_handshake_ms = 15000;
   int read_idle_ms = 30000;
   int max_redirect_depth = 10;
   // Connections one ResolveLocation may make in all (a response listing many

@@ -21,6 +21,7 @@ class HttpTest : public testing::HeadlessTest {
     HttpLimits limits;
     limits.connect_ms = 2000;
     limits.read_idle_ms = 250;
+    limits.tls_handshake_ms = 250;
     limits.max_line_bytes = 64 * 1024;
     limits.message_interval_ms = 0;
     SetHttpLimits(limits);
