@@ -74,7 +74,8 @@ class FileSystem {
   // copy leaves dst as it was.
   virtual int CopyFile(const std::string& src, const std::string& dst) = 0;
   // Creates an empty file at path only when nothing stands there (not even
-  // a dangling link); false otherwise or on failure.
+  // a dangling link); false otherwise or on failure.  The folder is found
+  // with case ignored, the name is taken as written.
   virtual bool CreateExclusive(const std::string& path) = 0;
   // What path names, links followed; nullopt when it does not exist.
   virtual std::optional<FileIdentity> Identify(const std::string& path) = 0;

@@ -312,7 +312,13 @@ class PosixFileSystem : public FileSystem {
 
   bool CreateExclusive(const std::string& path) override {
     if (IsIncbin(path) || path.empty()) return false;
-    int fd = Sys(::open, Resolve(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    // The new name is taken as written: only its folder is looked up with
+    // case ignored, which spares a search of the folder for a name that is
+    // not there.
+    const std::string p = Slashes(path);
+    const std::size_t slash = p.rfind('/');
+    const std::string real = slash == std::string::npos || slash == 0 ? p : Resolve(p.substr(0, slash)) + p.substr(slash);
+    int fd = Sys(::open, real.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) return false;
     return ::close(fd) == 0;
   }

@@ -59,7 +59,9 @@ void NoteFolder(FileSystem& fs, const std::string& folder) {
 }  // namespace
 
 std::string CreateTemporaryBeside(FileSystem& fs, const std::string& path) {
-  const std::string folder = FolderOf(fs.Resolve(path));
+  // Only the folder is resolved: the target itself usually does not exist
+  // yet, and resolving a missing name costs a search of its folder.
+  const std::string folder = fs.Resolve(FolderOf(ReplaceAll(path, "\\", "/")));
   NoteFolder(fs, folder);
   for (int i = 0; i < kAttempts; ++i) {
     const std::string candidate = (folder == "/" ? "" : folder) + "/" + RandomName();
