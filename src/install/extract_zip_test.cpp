@@ -149,7 +149,11 @@ TEST_F(ExtractZipTest, AnArchiveWithoutEntriesIsReadable) {
 // file can have: a long legal name fits, a name ending like an old
 // temporary is just a name, and a user's file of such a name survives.
 TEST_F(ExtractZipTest, TemporaryNamesMeetNoEntryAndNoUserFile) {
+#ifdef _WIN32
+  const std::string longest(120, 'n');  // a Windows path must stay below 260 characters
+#else
   const std::string longest(255, 'n');
+#endif
   ASSERT_TRUE(WriteZip(dir / "t.zip", {{"note.txt.corvane-part", "first"}, {"note.txt", "second"},
                                        {longest, "long"}, {"keep.txt", "new"}}));
   dir.Write("T/t/keep.txt.corvane-part", "user's own");

@@ -81,7 +81,9 @@ TEST(FileSystemTest, FailedCopiesKeepTheDestination) {
   dir.Write("d/dst.txt", "destination");
   dir.Write("d/other.txt", "other");
   std::filesystem::create_directories(dir / "folder");
-  std::filesystem::create_hard_link(dir / "d/other.txt", dir / "d/hard.txt");
+  std::error_code ec;
+  std::filesystem::create_hard_link(dir / "d/other.txt", dir / "d/hard.txt", ec);
+  ASSERT_FALSE(ec) << ec.message();
   struct Case {
     std::string src, dst, kept;
   };
@@ -123,20 +125,24 @@ TEST(FileSystemTest, ACopyWhoseReadFailsMidwayKeepsTheDestination) {
   EXPECT_EQ(failing.CopyFile(dir / "src.txt", dir / "dst.txt"), 0);
   EXPECT_EQ(dir.Read("dst.txt"), "destination");
   EXPECT_EQ(Fs().ListFolder(dir.path())->size(), 2u);
+#ifndef _WIN32
   // A link at the destination is replaced, not written through.
   ASSERT_TRUE(corvane::testing::MakeSymlink(dir / "dst.txt", dir / "link.txt"));
   EXPECT_EQ(Fs().CopyFile(dir / "src.txt", dir / "link.txt"), 1);
   EXPECT_FALSE(Fs().IsLink(dir / "link.txt"));
   EXPECT_EQ(dir.Read("link.txt") + "|" + dir.Read("dst.txt"), "source bytes|destination");
+#endif
 }
 
 // Temporaries are short names of our own, made exclusively: a target of the
 // longest legal name still gets one, and no two are alike.
 TEST(FileSystemTest, TemporaryNamesAreOursAndUnique) {
   TempDir dir;
+#ifndef _WIN32  // a Windows path of this length needs the long-path prefix
   const std::string longest(255, 'n');
   ASSERT_TRUE(WriteFileAtomic(dir / longest, "long"));
   EXPECT_EQ(dir.Read(longest), "long");
+#endif
   std::set<std::string> names;
   for (int i = 0; i < 50; ++i) {
     std::string t = CreateTemporaryBeside(Fs(), dir / "target.txt");
