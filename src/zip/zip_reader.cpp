@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <optional>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "runtime/file_system.h"
@@ -48,7 +48,8 @@ constexpr unsigned kZip64ExtraId = 0x0001;
 
 std::uint64_t LittleEndian(const std::string& bytes, std::size_t at, std::size_t width) {
   std::uint64_t v = 0;
-  for (std::size_t i = 0; i < width; ++i) v |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
+  for (std::size_t i = 0; i < width; ++i)
+    v |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
   return v;
 }
 
@@ -259,10 +260,9 @@ ZipStatus ZipReader::ExtractEntry(int index, const std::string& path, const std:
   long long written = 0;
   uLong crc = crc32(0L, Z_NULL, 0);
   while (true) {
-    // One byte past the stated size at most: enough to see data that runs
-    // on, and a library that misread a zip64 size never reads into the
-    // next entry's bytes for us.
-    const long long room = std::min<long long>(static_cast<long long>(buffer.size()), e->size - written + 1);
+    // Never past the stated size: a library that misread a zip64 size would
+    // hand on the bytes after the entry.  Data that runs on fails the CRC.
+    const long long room = std::min<long long>(static_cast<long long>(buffer.size()), e->size - written);
     int n = unzReadCurrentFile(uf, buffer.data(), static_cast<unsigned>(room));
     if (n < 0) {
       status = ZipStatus::kDataError;
