@@ -10,6 +10,7 @@
 #   <prefix>/share/applications/corvane.desktop
 #   <prefix>/share/icons/hicolor/{48x48,128x128,256x256,scalable}/apps/corvane.*
 #   <prefix>/share/pixmaps/corvane.png
+#   <prefix>/share/man/man1/corvane.1.gz
 # Every rule is in the component "corvane" (`cmake --install --component
 # corvane`), and the package is that one component: test programs, benches
 # and the widgets demo have no install rules.
@@ -53,6 +54,21 @@ install(FILES ${CORVANE_PACKAGING_DIR}/icons/corvane.svg
 # Window managers that know no icon themes look in pixmaps.
 install(FILES ${CORVANE_PACKAGING_DIR}/icons/corvane-48.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/pixmaps RENAME corvane.png COMPONENT ${CORVANE_COMPONENT})
+
+# The manual page, compressed as Debian keeps manual pages (-n: no time stamp,
+# so the package builds the same twice).
+find_program(CORVANE_GZIP gzip)
+mark_as_advanced(CORVANE_GZIP)
+if(CORVANE_GZIP)
+  set(corvane_man ${CMAKE_BINARY_DIR}/packaging/corvane.1.gz)
+  add_custom_command(OUTPUT ${corvane_man}
+    COMMAND ${CORVANE_GZIP} -9 -n -c ${CMAKE_SOURCE_DIR}/docs/corvane.1 > ${corvane_man}
+    DEPENDS ${CMAKE_SOURCE_DIR}/docs/corvane.1 VERBATIM)
+  add_custom_target(corvane_man ALL DEPENDS ${corvane_man})
+else()
+  set(corvane_man ${CMAKE_SOURCE_DIR}/docs/corvane.1)
+endif()
+install(FILES ${corvane_man} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT ${CORVANE_COMPONENT})
 
 # ---- the Debian package -------------------------------------------------------
 set(CPACK_GENERATOR DEB)

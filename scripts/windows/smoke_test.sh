@@ -128,4 +128,24 @@ LOG="$(ls "$HOME_DIR"/dati/*_log.txt 2>/dev/null | head -1)"
 tr -d '\r' <"$LOG" >"$WORK/log.txt"
 grep -q "Locale - OK" "$WORK/log.txt" || fail "the log does not show the language loaded"
 tail -2 "$WORK/log.txt" | head -1 | grep -Eq ' End of Program$' || fail "log end: $(tail -3 "$WORK/log.txt")"
+# ---- the command line: the same program, no window ---------------------------
+CLI_HOME="$WORK/clihome"
+mkdir -p "$CLI_HOME/lang" "$CLI_HOME/data"
+cp "$ROOT/resources/resource/english.lang" "$CLI_HOME/lang/english.lang"
+cp "$HOME_DIR/data/conf.txt" "$CLI_HOME/data/conf.txt"
+cli() { wine "$EXE" "$@" --home "$(win_path "$CLI_HOME")" --server "$SERVER" </dev/null >"$WORK/cli.out" 2>"$WORK/cli.err"; }
+cli list
+CODE=$?
+[ "$CODE" = 0 ] || fail "corvane.exe list ended with status $CODE: $(tail -3 "$WORK/cli.err")"
+tr -d '\r' <"$WORK/cli.out" | grep -q '^ADDON1  *Windows add-on 1 - Sample add-on number 1' ||
+  fail "corvane.exe list does not show the catalogue: $(head -3 "$WORK/cli.out")"
+cli download ADDON2
+CODE=$?
+[ "$CODE" = 0 ] || fail "corvane.exe download ended with status $CODE: $(tail -3 "$WORK/cli.err")"
+cmp -s "$WORK/site/files/addon2.zip" "$CLI_HOME/download/addon2.zip" || fail "corvane.exe download did not fetch ADDON2"
+cli show NOSUCH
+CODE=$?
+[ "$CODE" = 2 ] || fail "corvane.exe show of a bad ID ended with status $CODE"
+echo "wine smoke: command line PASS"
+
 echo "wine smoke: PASS"

@@ -24,7 +24,52 @@ bool TakeValue(const std::vector<std::string>& args, std::size_t& i, const std::
   return false;
 }
 
+// The switches of the commands, with the commands that take each.
+struct Switch {
+  const char* name;
+  bool CommandLine::*flag;
+  const char* commands;
+};
+constexpr Switch kSwitches[] = {
+    {"--json", &CommandLine::json, " list show packages "},
+    {"--sizes", &CommandLine::sizes, " list "},
+    {"--all", &CommandLine::all, " download install "},
+    {"--yes", &CommandLine::yes, " install "},
+    {"--quiet", &CommandLine::quiet, " list show download install packages "},
+    {"--verbose", &CommandLine::verbose, " list show download install packages "},
+};
+
+const Switch* FindSwitch(const std::string& arg) {
+  for (const Switch& s : kSwitches)
+    if (arg == s.name) return &s;
+  return nullptr;
+}
+
+// What a command line with a command must hold besides its words.
+void CheckCommand(CommandLine& line) {
+  if (!line.error.empty() || line.help) return;
+  const std::string padded = " " + line.command + " ";
+  for (const Switch& s : kSwitches)
+    if (line.*s.flag && std::string(s.commands).find(padded) == std::string::npos)
+      line.error = std::string("option ") + s.name + " does not go with " +
+                   (line.command.empty() ? "the wizard" : line.command);
+  if (!line.error.empty()) return;
+  if (!line.language.empty() && line.command.empty()) line.error = "option --language needs a command";
+  else if (line.quiet && line.verbose) line.error = "--quiet and --verbose exclude each other";
+  else if (line.command == "show" && line.ids.size() != 1) line.error = "show needs exactly one ID";
+  else if ((line.command == "download" || line.command == "install") && line.ids.empty() && !line.all)
+    line.error = line.command + " needs an ID or --all";
+  else if ((line.command == "download" || line.command == "install") && !line.ids.empty() && line.all)
+    line.error = "--all takes no ID";
+  else if ((line.command == "list" || line.command == "packages") && !line.ids.empty())
+    line.error = "unexpected argument " + line.ids.front();
+}
+
 }  // namespace
+
+bool IsCommand(const std::string& word) {
+  return word == "list" || word == "show" || word == "download" || word == "install" || word == "packages";
+}
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   CommandLine line;
@@ -35,29 +80,58 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     } else if (arg == "--version") {
       line.version = true;
     } else if (TakeValue(args, i, "--server", &line.server, &line.error) ||
-               TakeValue(args, i, "--home", &line.home, &line.error)) {
+               TakeValue(args, i, "--home", &line.home, &line.error) ||
+               TakeValue(args, i, "--language", &line.language, &line.error)) {
       // taken
+    } else if (const Switch* s = FindSwitch(arg)) {
+      line.*s->flag = true;
     } else if (arg.rfind("-", 0) == 0) {
       line.error = "unknown option " + arg;
+    } else if (line.command.empty() && IsCommand(arg)) {
+      line.command = arg;
+    } else if (!line.command.empty()) {
+      line.ids.push_back(arg);
     } else {
       line.error = "unexpected argument " + arg;
     }
   }
+  CheckCommand(line);
   return line;
 }
 
 std::string UsageText() {
   return "Usage: corvane [--server URL] [--home DIR] [--help] [--version]\n"
+         "       corvane COMMAND [ID...] [options]\n"
          "\n"
-         "Downloads and installs add-on programs for the Tarnic toolchain.\n"
+         "Downloads and installs add-on programs for the Tarnic toolchain.  Without\n"
+         "a command it opens the wizard's window; a command needs no display.\n"
          "\n"
-         "  --server URL  catalogue server root, e.g. http://127.0.0.1:8080\n"
-         "                (default: $CORVANE_SERVER, else " CORVANE_SERVER_ROOT ")\n"
-         "  --home DIR    program folder holding lang, data, download and dati\n"
-         "                (default: the program's own folder when writable,\n"
-         "                else $XDG_DATA_HOME/corvane)\n"
-         "  --help        show this text and exit\n"
-         "  --version     show the version and exit\n";
+         "Commands:\n"
+         "  list [--language L] [--json] [--sizes]   the catalogue\n"
+         "  show ID [--json]                         one program's details\n"
+         "  download ID... | --all                   fetch packages into download/\n"
+         "  install ID... | --all [--yes]            install (downloading what is missing)\n"
+         "  packages [--json]                        the packages in download/\n"
+         "\n"
+         "Options:\n"
+         "  --server URL    catalogue server root, e.g. http://127.0.0.1:8080\n"
+         "                  (default: $CORVANE_SERVER, else " CORVANE_SERVER_ROOT ")\n"
+         "  --home DIR      program folder holding lang, data, download and dati\n"
+         "                  (default: the program's own folder when writable,\n"
+         "                  else $XDG_DATA_HOME/corvane)\n"
+         "  --language L    catalogue language (default: the configured one)\n"
+         "  --yes           install without asking, installers included\n"
+         "  --quiet         print errors only;  --verbose  also the activity log\n"
+         "  --help          show this text and exit\n"
+         "  --version       show the version and exit\n"
+         "\n"
+         "Exit status: 0 done, 1 some item failed, 2 usage error, 3 server not\n"
+         "reachable, 5 done but a restart is wanted, 130 interrupted (Ctrl-C).\n"
+         "\n"
+         "Examples:\n"
+         "  corvane list --server http://127.0.0.1:8080\n"
+         "  corvane show BETALIB\n"
+         "  corvane install BETALIB GAMMAKIT --yes\n";
 }
 
 }  // namespace corvane::app

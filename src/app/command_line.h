@@ -1,6 +1,7 @@
 // The program's command line:
 //   corvane [--server URL] [--home DIR] [--help] [--version]
-// "--server=URL" and "--home=DIR" are accepted too.
+//   corvane COMMAND [ID...] [options]     (list, show, download, install, packages)
+// "--server=URL", "--home=DIR" and "--language=L" are accepted too.
 #pragma once
 
 #include <string>
@@ -14,7 +15,16 @@ struct CommandLine {
   bool help = false;
   bool version = false;
   std::string error;   // set when the line cannot be understood
+
+  // A command runs without a window; empty: the wizard.
+  std::string command;
+  std::vector<std::string> ids;  // the programs a command is about
+  std::string language;          // catalogue language; empty: the configured one
+  bool json = false, sizes = false, all = false, yes = false, quiet = false, verbose = false;
 };
+
+// The commands the program knows.
+bool IsCommand(const std::string& word);
 
 // Reads the arguments after the program name.  An unknown option, a missing
 // value or a stray argument leaves a message in error.

@@ -7,19 +7,7 @@
 
 namespace corvane {
 
-tk::Gadget* downloadPicturePanel = nullptr;
-tk::Gadget* downloadStatusLabel = nullptr;
-tk::Gadget* downloadFileLabel = nullptr;
-tk::Gadget* downloadTotalLabel = nullptr;
-tk::Gadget* overallProgress = nullptr;
-tk::Gadget* downloadSizeLabel = nullptr;
-tk::Gadget* fileProgress = nullptr;
-tk::Gadget* urlCaption = nullptr;
-tk::Gadget* urlLabel = nullptr;
-tk::Gadget* downloadButton = nullptr;
-tk::Gadget* downloadStopButton = nullptr;
-tk::Gadget* downloadBackButton = nullptr;
-tk::Gadget* goToInstallButton = nullptr;
+DownloadPageGadgets downloadPage;
 
 void BuildDownloadPage() {
   mainApp->UseTabber(1);

@@ -7,24 +7,13 @@
 #include "app/download_page.h"
 #include "app/page_preparation.h"
 #include "install/command_runner.h"
-#include "log/activity_log.h"
 #include "net/http_client.h"
 #include "settings/messages.h"
 #include "toolkit/toolkit.h"
 
 namespace corvane {
 
-int downloading = 0;
-int downloadCount = 0;
-int downloadIndex = 0;
-ProgramPtr currentProgram;
-int tryCount = 0;
-
 namespace {
-
-constexpr int kTriesPerUrl = 3;  // a URL is left after more than this many failed queries
-constexpr int kChunkSize = 128;
-constexpr const char* kGiveUpText = "Tried 3 times! No way....";
 
 // When DownloadProgress last let the toolkit fetch the window's messages,
 // and its calls since it last read the clock.
@@ -42,55 +31,55 @@ void Disable(tk::Gadget* gadget) {
   if (gadget) gadget->Disable();
 }
 
-std::string Position() {
-  return std::to_string(downloadIndex) + "/" + std::to_string(downloadCount);
-}
-
-void ShowPosition() {
-  SetText(downloadStatusLabel, messages[65] + " " + Position());
-  SetText(downloadTotalLabel, messages[57] + " " + Position());
-}
-
-void ShowCurrentFile() { SetText(downloadFileLabel, "File " + (currentProgram ? currentProgram->fullname : "")); }
-
-// Moves to the next record of the queue, or ends the run after the last.
-void NextRecord(bool show_url) {
-  ++downloadIndex;
-  tryCount = 0;
-  if (downloadIndex - 1 < downloadCount && downloadIndex - 1 < int(downloadQueue.size())) {
-    currentProgram = downloadQueue[downloadIndex - 1];
-    ShowPosition();
-    ShowCurrentFile();
-    if (show_url && currentProgram) SetText(urlLabel, currentProgram->url);
-  } else {
-    FinishDownloadRun();
+// The Download page as the observer of its run.
+class DownloadPageObserver : public DownloadObserver {
+ public:
+  void RunStarted(int) override {
+    Disable(downloadButton);
+    Enable(downloadStopButton);
+    Disable(downloadBackButton);
+    Disable(goToInstallButton);
   }
-}
-
-// The size query failed (again): count it, and after too many move on to the
-// next URL or give the record up.
-void SizeQueryFailed() {
-  SetText(downloadSizeLabel, UnknownSizeText(tryCount + 1));
-  ++tryCount;
-  if (tryCount <= kTriesPerUrl) return;
-  const int urls = int(currentProgram->urls.size());
-  if (urls > 1) {
-    tryCount = 0;
-    if (currentProgram->what_url < urls - 1) {
-      ++currentProgram->what_url;
-      currentProgram->url = currentProgram->urls[currentProgram->what_url];
-    }
-    LogLine("Change URL...<" + currentProgram->url + ">");
-    SetText(urlLabel, currentProgram->url);
-  } else {
-    LogLine(kGiveUpText);
-    AddOutputLine(kGiveUpText);
-    tryCount = 0;
-    NextRecord(true);
+  void FileStarted(int index, int count, const tprogram* record) override {
+    const std::string position = std::to_string(index) + "/" + std::to_string(count);
+    SetText(downloadStatusLabel, messages[65] + " " + position);
+    SetText(downloadTotalLabel, messages[57] + " " + position);
+    SetText(downloadFileLabel, "File " + (record ? record->fullname : ""));
   }
-}
+  void SizeKnown(long long bytes, const std::string& url) override {
+    SetText(downloadSizeLabel, KnownSizeText(bytes));
+    SetText(urlLabel, url);
+  }
+  void SizeUnknown(int try_number) override { SetText(downloadSizeLabel, UnknownSizeText(try_number)); }
+  void Progress(float fraction) override { DownloadProgress(fraction); }
+  void UrlChanged(const std::string& url) override { SetText(urlLabel, url); }
+  void GaveUp(const tprogram&) override { AddOutputLine(DownloadRun::kGiveUpText); }
+  void FileDone(int index, int count, const tprogram&) override {
+    if (overallProgress && count > 0) overallProgress->SetProgress(double(index) / double(count));
+  }
+  void RunFinished() override {
+    SetText(downloadStatusLabel, messages[90]);
+    SetText(downloadFileLabel, "");
+    SetText(downloadButton, messages[62]);
+    Enable(goToInstallButton);
+    Enable(downloadBackButton);
+    Enable(downloadButton);
+    Disable(downloadStopButton);
+  }
+  void RunStopped() override {
+    Disable(downloadStopButton);
+    Enable(downloadButton);
+    Enable(goToInstallButton);
+    Enable(downloadBackButton);
+    tk::Print(" S T O P ! ! ! !");
+  }
+};
+
+DownloadPageObserver pageObserver;
 
 }  // namespace
+
+DownloadRun wizardRun(pageObserver);
 
 std::string KnownSizeText(long long bytes) {
   return messages[58] + " " + std::to_string(bytes / 1024) + " Kb";
@@ -100,65 +89,13 @@ std::string UnknownSizeText(int try_number) {
   return messages[59] + " " + std::to_string(try_number);
 }
 
-void StartDownloadRun() {
-  Disable(downloadButton);
-  Enable(downloadStopButton);
-  downloading = 1;
-  downloadIndex = 1;
-  downloadCount = int(downloadQueue.size());
-  tryCount = 0;
-  ShowPosition();
-  currentProgram = downloadQueue.empty() ? nullptr : downloadQueue.front();
-  ShowCurrentFile();
-  Disable(downloadBackButton);
-  Disable(goToInstallButton);
-  // Nothing to fetch: end now rather than step on a record that is not there.
-  if (!currentProgram) FinishDownloadRun();
-}
+void StartDownloadRun() { wizardRun.Start(downloadQueue); }
 
-bool DownloadStep() {
-  if (downloading != 1) return false;
-  if (!currentProgram) {
-    FinishDownloadRun();
-    return false;
-  }
-  const long long size = FileSizeRemote(ResolveLocation(currentProgram->url));
-  if (size <= 0) {
-    SizeQueryFailed();
-    return false;
-  }
-  SetText(downloadSizeLabel, KnownSizeText(size));
-  SetText(urlLabel, currentProgram->url);
-  const int result = DownloadFile(ResolveLocation(currentProgram->url), "", &DownloadProgress, kChunkSize);
-  if (result == 1) {
-    if (overallProgress && downloadCount > 0) {
-      overallProgress->SetProgress(double(downloadIndex) / double(downloadCount));
-    }
-    currentProgram = nullptr;
-    NextRecord(false);
-  }
-  return true;
-}
+bool DownloadStep() { return wizardRun.Step(); }
 
-void FinishDownloadRun() {
-  downloading = 0;
-  SetText(downloadStatusLabel, messages[90]);
-  SetText(downloadFileLabel, "");
-  SetText(downloadButton, messages[62]);
-  Enable(goToInstallButton);
-  Enable(downloadBackButton);
-  Enable(downloadButton);
-  Disable(downloadStopButton);
-}
+void FinishDownloadRun() { wizardRun.Finish(); }
 
-void StopDownloadRun() {
-  Disable(downloadStopButton);
-  Enable(downloadButton);
-  Enable(goToInstallButton);
-  Enable(downloadBackButton);
-  downloading = 0;
-  tk::Print(" S T O P ! ! ! !");
-}
+void StopDownloadRun() { wizardRun.Stop(); }
 
 void DownloadProgress(float fraction) {
   if (fileProgress) fileProgress->SetProgress(fraction);
@@ -185,11 +122,7 @@ void DownloadProgress(float fraction) {
 void ResetDownloadRun() {
   lastMessagePass.reset();
   callsSinceClockCheck = 0;
-  downloading = 0;
-  downloadCount = 0;
-  downloadIndex = 0;
-  currentProgram.reset();
-  tryCount = 0;
+  wizardRun.Reset();
 }
 
 }  // namespace corvane

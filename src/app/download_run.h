@@ -1,28 +1,24 @@
-// The download run: fetches every program of downloadQueue into "download",
-// one file after the other.  It is a small state machine that the main loop
-// advances by one step after every event (the loop's timer keeps it moving
-// while the user does nothing), so the window stays responsive and STOP is
-// seen between steps.
-//
-// Each step asks the current file's size.  A size above 0 leads straight to
-// the transfer in the same step; a failed transfer is simply tried again on
-// the next step.  A file whose size cannot be had is asked four times, then
-// the next of its alternative URLs is taken (the last one keeps being tried in
-// series of four until STOP); a file with a single URL is given up after its
-// fourth failed query.
+// The Download page's download run: the engine's run (engine/download_run.h)
+// over downloadQueue, with the page as its observer writing the labels,
+// progress bars and buttons.  The main loop advances it by one step after
+// every event (the loop's timer keeps it moving while the user does nothing),
+// so the window stays responsive and STOP is seen between steps.
 #pragma once
 
-#include "catalogue/tprogram.h"
+#include "engine/download_run.h"
 
 namespace corvane {
 
-extern int downloading;        // 1 while a run is active
-extern int downloadCount;      // records in downloadQueue when the run started
-extern int downloadIndex;      // 1-based position of currentProgram
-extern ProgramPtr currentProgram;  // record being fetched; null after the last success
-extern int tryCount;           // failed size queries of currentProgram in a row
+extern DownloadRun wizardRun;
+// The names the rest of the program and the tests use.
+inline int& downloading = wizardRun.downloading;
+inline int& downloadCount = wizardRun.downloadCount;
+inline int& downloadIndex = wizardRun.downloadIndex;
+inline ProgramPtr& currentProgram = wizardRun.currentProgram;
+inline int& tryCount = wizardRun.tryCount;
 
-// "Download now!": starts a run at the first record of downloadQueue.
+// "Download now!": starts a run at the first record of downloadQueue (the
+// run keeps the queue it started with).
 // With an empty queue the run ends at once with "All files downloaded!".
 void StartDownloadRun();
 

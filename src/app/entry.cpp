@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/after_event.h"
+#include "app/cli.h"
 #include "app/command_line.h"
 #include "app/download_page.h"
 #include "app/download_run.h"
@@ -23,6 +24,7 @@
 #include "maintenance/version_check.h"
 #include "runtime/environment.h"
 #include "runtime/file_system.h"
+#include "runtime/terminal.h"
 #include "settings/config.h"
 #include "settings/messages.h"
 #include "settings/server_address.h"
@@ -38,6 +40,31 @@ void UseServer(const std::string& from_command_line) {
   std::string root = from_command_line;
   if (root.empty()) root = runtime::GetEnv(kServerVariable);
   SetServerRoot(root);  // empty: the compiled-in default
+}
+
+// A command: no display is opened, and the program folder is used as the
+// wizard uses it.
+int RunCommandLine(const CommandLine& line) {
+  runtime::UseParentConsole();
+  ResetApplication();
+  const std::string previous_folder = runtime::Fs().CurrentFolder();
+  const std::string folder = runtime::ChooseProgramFolder(line.home);
+  if (folder.empty() || !runtime::EnterProgramFolder(folder)) {
+    std::cerr << "corvane: cannot use the program folder <" << folder << ">\n";
+    return kExitItemFailed;
+  }
+  UseServer(line.server);
+  // What the modules print on their own (the log's echo, the settings
+  // report) stays out of a command's output, which scripts read.
+  std::streambuf* standard_output = std::cout.rdbuf();
+  std::ostream out(standard_output);
+  std::cout.rdbuf(nullptr);
+  const int code = RunCli(line, out, std::cerr, std::cin);
+  out.flush();
+  std::cout.rdbuf(standard_output);
+  ResetApplication();
+  runtime::Fs().ChangeFolder(previous_folder);
+  return code;
 }
 
 }  // namespace
@@ -81,6 +108,8 @@ int Main(int argc, char** argv, tk::BackendFactory make_backend) {
     std::cout << "Corvane " << programVersion << "\n";
     return 0;
   }
+
+  if (!line.command.empty()) return RunCommandLine(line);
 
   ResetApplication();
   // The display first: without one nothing may be touched on disk.

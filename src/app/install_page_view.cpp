@@ -9,8 +9,7 @@
 
 namespace corvane {
 
-tk::Gadget* installPicturePanel = nullptr;
-tk::Gadget* installHeading = nullptr;
+InstallPageViewGadgets installPageView;
 
 void BuildInstallPage() {
   mainApp->UseTabber(2);

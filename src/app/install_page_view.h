@@ -8,8 +8,15 @@
 
 namespace corvane {
 
-extern tk::Gadget* installPicturePanel;
-extern tk::Gadget* installHeading;
+// The Install page's own gadgets (those the install engine's page wrapper uses are in install/install_page.h).
+struct InstallPageViewGadgets {
+  tk::Gadget* installPicturePanel{};
+  tk::Gadget* installHeading{};
+};
+extern InstallPageViewGadgets installPageView;
+// The names the rest of the program and the tests use.
+inline tk::Gadget*& installPicturePanel = installPageView.installPicturePanel;
+inline tk::Gadget*& installHeading = installPageView.installHeading;
 
 // Builds the page on mainApp's tab page 2; the STOP button starts disabled.
 void BuildInstallPage();

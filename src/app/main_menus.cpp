@@ -6,16 +6,7 @@
 
 namespace corvane {
 
-tk::Gadget* fileMenu = nullptr;
-tk::Gadget* languageMenu = nullptr;
-tk::Gadget* changePathsMenu = nullptr;
-tk::Gadget* optionsMenu = nullptr;
-tk::Gadget* tarnicPathItem = nullptr;
-tk::Gadget* winrarPathItem = nullptr;
-tk::Gadget* svnPathItem = nullptr;
-tk::Gadget* updateAtStartItem = nullptr;
-tk::Gadget* disableDeleteItem = nullptr;
-std::vector<tk::Gadget*> languageItems;
+MenuGadgets menus;
 
 namespace {
 

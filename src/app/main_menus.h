@@ -27,17 +27,32 @@ inline constexpr int kTagExit = 1999;
 inline constexpr int kTagLanguageMenu = 2000;
 inline constexpr int kTagFirstLanguage = 2001;  // + position in languageList
 
-extern tk::Gadget* fileMenu;
-extern tk::Gadget* languageMenu;
-extern tk::Gadget* changePathsMenu;
-extern tk::Gadget* optionsMenu;
-extern tk::Gadget* tarnicPathItem;
-extern tk::Gadget* winrarPathItem;
-extern tk::Gadget* svnPathItem;
-extern tk::Gadget* updateAtStartItem;
-extern tk::Gadget* disableDeleteItem;
-// The Language menu's items, one per languageList entry, in order.
-extern std::vector<tk::Gadget*> languageItems;
+// The menus and the items the program changes later, created by BuildMenus.
+struct MenuGadgets {
+  tk::Gadget* fileMenu{};
+  tk::Gadget* languageMenu{};
+  tk::Gadget* changePathsMenu{};
+  tk::Gadget* optionsMenu{};
+  tk::Gadget* tarnicPathItem{};
+  tk::Gadget* winrarPathItem{};
+  tk::Gadget* svnPathItem{};
+  tk::Gadget* updateAtStartItem{};
+  tk::Gadget* disableDeleteItem{};
+  // The Language menu's items, one per languageList entry, in order.
+  std::vector<tk::Gadget*> languageItems{};
+};
+extern MenuGadgets menus;
+// The names the rest of the program and the tests use.
+inline tk::Gadget*& fileMenu = menus.fileMenu;
+inline tk::Gadget*& languageMenu = menus.languageMenu;
+inline tk::Gadget*& changePathsMenu = menus.changePathsMenu;
+inline tk::Gadget*& optionsMenu = menus.optionsMenu;
+inline tk::Gadget*& tarnicPathItem = menus.tarnicPathItem;
+inline tk::Gadget*& winrarPathItem = menus.winrarPathItem;
+inline tk::Gadget*& svnPathItem = menus.svnPathItem;
+inline tk::Gadget*& updateAtStartItem = menus.updateAtStartItem;
+inline tk::Gadget*& disableDeleteItem = menus.disableDeleteItem;
+inline std::vector<tk::Gadget*>& languageItems = menus.languageItems;
 
 // Builds both menus on mainApp's window, sets the option check marks from
 // AUTOUPDATE and DISABLE_DELETE and the language check mark at languageIndex.

@@ -2,10 +2,7 @@
 
 namespace corvane {
 
-tk::PicturePtr logoPicture;
-tk::PicturePtr downloadPicture;
-tk::PicturePtr packagePicture;
-tk::IconStripPtr iconStrip;
+ShellPictures pictures;
 
 void LoadPictures() {
   logoPicture = tk::LoadPicture(kLogoPicture);

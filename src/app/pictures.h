@@ -13,10 +13,19 @@ inline constexpr const char* kDownloadPicture = "incbin::gfx/download_128x128.pn
 inline constexpr const char* kPackagePicture = "incbin::gfx/package_128x128.png";
 inline constexpr const char* kIconStrip = "incbin::gfx/icons.png";
 
-extern tk::PicturePtr logoPicture;
-extern tk::PicturePtr downloadPicture;
-extern tk::PicturePtr packagePicture;
-extern tk::IconStripPtr iconStrip;
+// The decoded pictures, loaded by LoadPictures.
+struct ShellPictures {
+  tk::PicturePtr logoPicture{};
+  tk::PicturePtr downloadPicture{};
+  tk::PicturePtr packagePicture{};
+  tk::IconStripPtr iconStrip{};
+};
+extern ShellPictures pictures;
+// The names the rest of the program and the tests use.
+inline tk::PicturePtr& logoPicture = pictures.logoPicture;
+inline tk::PicturePtr& downloadPicture = pictures.downloadPicture;
+inline tk::PicturePtr& packagePicture = pictures.packagePicture;
+inline tk::IconStripPtr& iconStrip = pictures.iconStrip;
 
 // Loads all four; those that fail stay null.  Nothing is reported.
 void LoadPictures();

@@ -4,8 +4,7 @@
 
 namespace corvane {
 
-std::string osName;
-std::string programFilesFolder;
+ShellState shellState;
 
 std::string ApplicationTitle() { return std::string(kProgramName) + " " + programVersion; }
 

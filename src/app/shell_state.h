@@ -10,12 +10,19 @@
 
 namespace corvane {
 
-// The system the program runs on, as it names itself ("Linux", "Windows").
-// The catalogue platform stays "win32" whatever this says.
-extern std::string osName;
-// The environment variable PROGRAMFILES, read once at start-up; the start
-// folder of the toolchain and WinRAR folder requesters.  Often empty here.
-extern std::string programFilesFolder;
+// What start-up learns about the system, read by the pages and commands.
+struct ShellState {
+  // The system the program runs on, as it names itself ("Linux", "Windows").
+  // The catalogue platform stays "win32" whatever this says.
+  std::string osName{};
+  // The environment variable PROGRAMFILES, read once at start-up; the start
+  // folder of the toolchain and WinRAR folder requesters.  Often empty here.
+  std::string programFilesFolder{};
+};
+extern ShellState shellState;
+// The names the rest of the program and the tests use.
+inline std::string& osName = shellState.osName;
+inline std::string& programFilesFolder = shellState.programFilesFolder;
 
 // "Corvane " + programVersion: the window title and the caption of boxes.
 std::string ApplicationTitle();

@@ -8,17 +8,7 @@
 
 namespace corvane {
 
-TMultiButton* programChooser = nullptr;
-tk::Gadget* logoPanel = nullptr;
-tk::Gadget* goToDownloadButton = nullptr;
-tk::Gadget* startHeading = nullptr;
-tk::Gadget* descriptionArea = nullptr;
-tk::Gadget* webLink = nullptr;
-tk::Gadget* authorLabel = nullptr;
-tk::Gadget* licenceLabel = nullptr;
-tk::Gadget* startDeselectAllButton = nullptr;
-tk::Gadget* startSelectAllButton = nullptr;
-tk::Gadget* updateListButton = nullptr;
+StartPageGadgets startPage;
 
 std::string FirstStartHeading() {
   if (!programChooser) return messages[54];

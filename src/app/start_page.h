@@ -18,17 +18,33 @@ inline constexpr int kPushButton = tk::kButtonPushLike;
 // Read-only text with word wrap.
 inline constexpr int kReadOnlyText = tk::kTextWordWrap | tk::kTextReadOnly;
 
-extern TMultiButton* programChooser;
-extern tk::Gadget* logoPanel;
-extern tk::Gadget* goToDownloadButton;
-extern tk::Gadget* startHeading;
-extern tk::Gadget* descriptionArea;
-extern tk::Gadget* webLink;
-extern tk::Gadget* authorLabel;
-extern tk::Gadget* licenceLabel;
-extern tk::Gadget* startDeselectAllButton;
-extern tk::Gadget* startSelectAllButton;
-extern tk::Gadget* updateListButton;
+// The Start page's gadgets, created by BuildStartPage.
+struct StartPageGadgets {
+  TMultiButton* programChooser{};
+  tk::Gadget* logoPanel{};
+  tk::Gadget* goToDownloadButton{};
+  tk::Gadget* startHeading{};
+  tk::Gadget* descriptionArea{};
+  tk::Gadget* webLink{};
+  tk::Gadget* authorLabel{};
+  tk::Gadget* licenceLabel{};
+  tk::Gadget* startDeselectAllButton{};
+  tk::Gadget* startSelectAllButton{};
+  tk::Gadget* updateListButton{};
+};
+extern StartPageGadgets startPage;
+// The names the rest of the program and the tests use.
+inline TMultiButton*& programChooser = startPage.programChooser;
+inline tk::Gadget*& logoPanel = startPage.logoPanel;
+inline tk::Gadget*& goToDownloadButton = startPage.goToDownloadButton;
+inline tk::Gadget*& startHeading = startPage.startHeading;
+inline tk::Gadget*& descriptionArea = startPage.descriptionArea;
+inline tk::Gadget*& webLink = startPage.webLink;
+inline tk::Gadget*& authorLabel = startPage.authorLabel;
+inline tk::Gadget*& licenceLabel = startPage.licenceLabel;
+inline tk::Gadget*& startDeselectAllButton = startPage.startDeselectAllButton;
+inline tk::Gadget*& startSelectAllButton = startPage.startSelectAllButton;
+inline tk::Gadget*& updateListButton = startPage.updateListButton;
 
 // Builds the page on mainApp's tab page 0 and fills the list from programList.
 void BuildStartPage();

@@ -15,6 +15,10 @@ inline constexpr const char* kEnglishLangFile = "lang/english.lang";
 // defaults is written, and lists the language files again.
 void SetUpFolders();
 
+// The configured language's texts into messages, or the English ones when
+// that language has no file in "lang".
+void LoadTexts();
+
 // While TARNPATH is empty: asks for the toolchain folder until one holding
 // "bin\tnc.exe" is chosen (or the question is answered with OK), then logs it.
 void CheckToolchainFolder();

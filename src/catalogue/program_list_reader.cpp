@@ -9,6 +9,7 @@
 #include "catalogue/retrieval.h"
 #include "catalogue/tprogram.h"
 #include "log/activity_log.h"
+#include "net/html_tag.h"
 #include "runtime/file_system.h"
 #include "runtime/text.h"
 #include "settings/config.h"
@@ -133,21 +134,28 @@ void ReadProgramList(const std::string& bytes) {
   tprogram::AddAll(records);
 }
 
+bool LooksLikeCatalogue(const std::string& bytes) {
+  return bytes.find('[') != std::string::npos && !HasHtmlTag(bytes);
+}
+
 void LoadProgramList() {
+  if (!LoadProgramListQuietly()) ReportUnreachableServer();
+}
+
+bool LoadProgramListQuietly() {
   tprogram::ClearAll();
   LogLine("Loading info list of program...." + LANGUAGE);
   const std::string path = "data/" + ListFileName();
   auto bytes = runtime::Fs().ReadFile(path);
-  if (!bytes) {
+  if (!bytes || !LooksLikeCatalogue(*bytes)) {
+    if (bytes) LogLine("List file <" + ListFileName() + "> is no catalogue - fetched again");
     DownloadListFiles(nullptr, nullptr);
     bytes = runtime::Fs().ReadFile(path);
   }
-  if (!bytes) {
-    ReportUnreachableServer();
-    return;
-  }
+  if (!bytes) return false;
   LogLine("");
   ReadProgramList(*bytes);
+  return true;
 }
 
 }  // namespace corvane

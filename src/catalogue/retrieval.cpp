@@ -1,8 +1,10 @@
 #include "catalogue/retrieval.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "catalogue/program_list_reader.h"
 #include "log/activity_log.h"
 #include "net/http_client.h"
 #include "runtime/file_system.h"
@@ -110,7 +112,12 @@ void FetchProgramList() {
   LogLine("Download Application List..." + LANGUAGE);
   const std::string list = ListFileName();
   const std::string english = EnglishListFileName();
-  if (IsLocalFile("data/" + list)) return;
+  // A file kept by an older version may be a web server's error page, or
+  // empty: that is fetched again rather than trusted for good.
+  if (std::optional<std::string> bytes = runtime::Fs().ReadFile("data/" + list)) {
+    if (LooksLikeCatalogue(*bytes)) return;
+    LogLine("List file <" + list + "> is no catalogue - fetched again");
+  }
   int first = 0, second = 0;
   DownloadListFiles(&first, &second);
   LogLine("File 1 : " + list + " " + std::to_string(first));

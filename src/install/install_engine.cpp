@@ -1,27 +1,21 @@
 #include "install/install_engine.h"
 
-#include <any>
 #include <string>
 #include <vector>
 
 #include "catalogue/tprogram.h"
 #include "install/command_runner.h"
 #include "install/extract_zip.h"
-#include "install/install_page.h"
 #include "install/package_scan.h"
 #include "install/target_guard.h"
 #include "install/wildcard_path.h"
 #include "log/activity_log.h"
 #include "maintenance/mingw_setup.h"
-#include "maintenance/restart_request.h"
 #include "runtime/clock.h"
 #include "runtime/file_system.h"
 #include "runtime/text.h"
 #include "settings/config.h"
 #include "settings/messages.h"
-#include "toolkit/toolkit.h"
-#include "widgets/tapplication.h"
-#include "widgets/tmultibutton.h"
 
 namespace corvane {
 namespace {
@@ -34,47 +28,11 @@ std::string TimeNow() { return runtime::FormatTime(runtime::Clk().Now()); }
 
 std::string Flag(bool ok) { return ok ? "1" : "0"; }
 
-void SetEnabled(tk::Gadget* g, bool enabled) {
-  if (!g) return;
-  if (enabled) g->Enable();
-  else g->Disable();
-}
-
-// The page's controls while a run is going (running) or after it (idle).
-void LockPage(bool running) {
-  for (tk::Gadget* g : {installButton, installBackButton, installFinishButton, installSelectAllButton,
-                        installDeselectAllButton, installOutput})
-    SetEnabled(g, !running);
-  SetEnabled(installStopButton, running);
-  if (packageChooser) {
-    if (running) packageChooser->Disable();
-    else packageChooser->Enable();
-  }
-}
-
-std::vector<ProgramPtr> TickedRecords() {
-  std::vector<ProgramPtr> records;
-  if (!packageChooser) return records;
-  for (int i = 0; i < packageChooser->CountItems(); ++i) {
-    if (packageChooser->GetItemStatus(i) != 1) continue;
-    const TMultiButton* row = packageChooser->array[static_cast<std::size_t>(i)];
-    if (!row) continue;
-    if (const ProgramPtr* p = std::any_cast<ProgramPtr>(&row->content); p && *p) records.push_back(*p);
-  }
-  return records;
-}
-
-bool StopPressed() {
-  tk::EventPtr current = tk::CurrentEvent();
-  return current && installStopButton && current->id == tk::kGadgetAction &&
-         current->source == installStopButton;
-}
-
 // True when path, built from a rule of record, may be used: strictly inside
 // the target (or the target itself, when may_be_target) and reached without
 // a symbolic link below it.  Otherwise the refusal is written to the log and
 // the output area.
-bool RuleAllowed(const char* rule, const std::string& rule_text, const tprogram& record,
+bool RuleAllowed(InstallObserver& out, const char* rule, const std::string& rule_text, const tprogram& record,
                  const std::string& target, const std::string& path, bool check_last_link,
                  bool may_be_target = false) {
   std::string why;
@@ -89,7 +47,7 @@ bool RuleAllowed(const char* rule, const std::string& rule_text, const tprogram&
   std::string line = std::string("Rule refused: ") + rule + " <" + rule_text + "> of <" + record.fullname +
                      "> " + why;
   LogLine(line);
-  AddOutputLine(line);
+  out.InstallLine(line);
   return false;
 }
 
@@ -100,7 +58,7 @@ void SplitRulePath(const std::string& path, std::string& folder, std::string& na
   name = cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-void Backup(const tprogram& r, const std::string& target, const std::string& destination,
+void Backup(InstallObserver& out, const tprogram& r, const std::string& target, const std::string& destination,
             bool destination_ok) {
   if (destination_ok) runtime::Fs().CreateFolder(destination + "\\backup");
   std::string folder, name;
@@ -111,114 +69,108 @@ void Backup(const tprogram& r, const std::string& target, const std::string& des
   LogLine(" Source : " + source);
   LogLine("   Dest : " + copy);
   LogLine(" ");
-  if (!RuleAllowed("BACKUP", r.backup, r, target, source, true) ||
-      !RuleAllowed("BACKUP", r.backup, r, target, copy, true))
+  if (!RuleAllowed(out, "BACKUP", r.backup, r, target, source, true) ||
+      !RuleAllowed(out, "BACKUP", r.backup, r, target, copy, true))
     return;
   int result = runtime::Fs().CopyFile(NormalisedPath(source), NormalisedPath(copy));
   LogLine("Backup= " + std::to_string(result));
-  AddOutputLine("Backup of <" + r.fullname + ">");
+  out.InstallLine("Backup of <" + r.fullname + ">");
 }
 
 // Runs a tool; false when the user stopped it.
-bool RunTool(const std::string& command, bool rar) {
+bool RunTool(InstallObserver& out, const std::string& command, bool rar) {
   std::string output = RunCommand(command);
   if (output == kCommandStopped) {
-    AddOutputLine("Process blocked by user");
+    out.InstallLine("Process blocked by user");
     return false;
   }
   if (output.empty()) return true;
   if (rar) {
-    AddOutputLine("   \n" + output);
+    out.InstallLine("   \n" + output);
     LogLine("RAR : " + output);
   } else {
     LogLine(output);
-    AddOutputLine("   " + output);
+    out.InstallLine("   " + output);
   }
-  AddOutputLine("");
+  out.InstallLine("");
   return true;
 }
 
-void CopyRule(const tprogram& r, const std::string& target) {
+void CopyRule(InstallObserver& out, const tprogram& r, const std::string& target) {
   std::vector<std::string> parts = runtime::Split(r.copy, ",");
   const std::string first = parts[0];
   const std::string second = parts.size() > 1 ? parts[1] : "";
   const std::string src = ResolveWildcardPath(target + first);
   const std::string dst = ResolveWildcardPath(target + second);
-  if (!RuleAllowed("COPY", r.copy, r, target, src, true) || !RuleAllowed("COPY", r.copy, r, target, dst, true))
+  if (!RuleAllowed(out, "COPY", r.copy, r, target, src, true) || !RuleAllowed(out, "COPY", r.copy, r, target, dst, true))
     return;
   int result = runtime::Fs().CopyFile(NormalisedPath(src), NormalisedPath(dst));
   LogLine("Copy " + src + " > " + dst + " is " + std::to_string(result));
 }
 
-void DeleteRule(const tprogram& r, const std::string& target) {
+void DeleteRule(InstallObserver& out, const tprogram& r, const std::string& target, bool disable_delete) {
   LogLine("DELETE <" + r.fullname + "> " + r.fDelete);
   LogLine("Dest : " + target + r.fDelete);
   const std::string p = target + r.fDelete;
-  if (DISABLE_DELETE != 0) {
+  if (disable_delete) {
     LogLine(Message(69));
-    AddOutputLine(Message(69));
+    out.InstallLine(Message(69));
     return;
   }
-  if (!RuleAllowed("DELETE", r.fDelete, r, target, p, false)) return;
+  if (!RuleAllowed(out, "DELETE", r.fDelete, r, target, p, false)) return;
   runtime::FileSystem& fs = runtime::Fs();
   const std::string real = NormalisedPath(p);
   // A link is removed itself; what it points to is never touched.
   if (fs.IsLink(real) || fs.Kind(real) == runtime::kFile) {
     std::string line = "Remove file <" + p + "> " + Flag(fs.DeleteFile(real));
     LogLine(line);
-    AddOutputLine(line);
+    out.InstallLine(line);
   }
   if (!fs.IsLink(real) && fs.Kind(real) == runtime::kFolder) {
     std::string line = "Remove directory <" + p + "> " + Flag(fs.DeleteFolder(real));
     LogLine(line);
-    AddOutputLine(line);
+    out.InstallLine(line);
   }
 }
 
 }  // namespace
 
-int InstallPackages() {
-  installTarget = TARNPATH;
+int RunInstall(const InstallRequest& request, InstallObserver& out) {
+  installTarget = request.target;
   const std::string target = installTarget;
   const std::string rule(54, '-');
   LogLine(rule);
   LogLine("Default path: " + target);
-  LogLine("TARNIC: " + TARNPATH);
+  LogLine("TARNIC: " + request.target);
   LogLine(rule);
   if (target.empty()) {
-    tk::Notify(Message(68));
+    out.NoTarget();
     LogLine("No path <" + target + "> exit");
     return 0;
   }
   LogLine("Start installing...");
-  if (installOutput) installOutput->SetText("");
-  LockPage(true);
-  AddOutputLine(Message(96) + " " + TimeNow());
-  AddOutputLine(Message(97) + " " + std::to_string(packagesToInstall));
-  const std::vector<ProgramPtr> records = TickedRecords();
+  out.InstallStarted();
+  out.InstallLine(Message(96) + " " + TimeNow());
+  out.InstallLine(Message(97) + " " + std::to_string(request.count));
+  const std::vector<ProgramPtr>& records = request.records;
   int k = 1;
   bool mingw_seen = false;
   LogLine("Target : <" + target + ">");
-  AddOutputLine(Message(45) + " = <" + target + ">");
+  out.InstallLine(Message(45) + " = <" + target + ">");
 
   for (const ProgramPtr& record : records) {
     const tprogram& r = *record;
-    tk::PollEvent();
-    if (mainApp) mainApp->Control();
-    if (StopPressed()) {
-      tk::Notify("Stop!!");
-      continue;
-    }
-    AddOutputLine(r.fullname + " " + Message(81));
+    if (out.StopWanted()) continue;
+    out.InstallLine(r.fullname + " " + Message(81));
     LogLine("Installing " + r.fullname);
     if (runtime::ToLower(r.fullname).find("mingw") != std::string::npos) mingw_seen = true;
     const std::string file = PackageFileName(r);
     const std::string kind = PackageKind(file);
 
     bool blocked = false;
-    if (!r.message.empty() && !tk::Confirm(r.fullname + "\n\n" + r.message, true)) {
+    if (!r.message.empty() && !out.AcceptMessage(r)) {
       LogLine("Blocked!");
-      AddOutputLine("Blocked by user!");
+      out.InstallLine("Blocked by user!");
       blocked = true;
     }
     if (!blocked) {
@@ -227,45 +179,43 @@ int InstallPackages() {
       if (!r.path.empty()) {
         destination = runtime::ReplaceAll(target + r.path, "/", "\\");
         // Unpacking into the target itself is what a package without PATH does.
-        destination_ok = RuleAllowed("PATH", r.path, r, target, destination, true, true);
+        destination_ok = RuleAllowed(out, "PATH", r.path, r, target, destination, true, true);
       }
-      if (!r.backup.empty()) Backup(r, target, destination, destination_ok);
+      if (!r.backup.empty()) Backup(out, r, target, destination, destination_ok);
 
       bool stopped = false;
-      if (kind == "EXE") {
+      if (kind == "EXE" && !out.AllowInstaller(r)) {
+        LogLine("Installer not run: " + file);
+        out.InstallLine("Installer not run: <" + file + ">");
+      } else if (kind == "EXE") {
         // A download keeps no execute bit; the installer needs it to start.
         runtime::Fs().SetExecutable("download/" + file);
-        stopped = !RunTool("download/" + file, false);
+        stopped = !RunTool(out, "download/" + file, false);
       } else if (kind == "ZIP") {
         if (destination_ok) {
           LogLine("Running ZIP file > " + destination);
           ExtractZip("download/" + file, destination, "", 1, "");
-          AddOutputLine("");
+          out.InstallLine("");
         }
-      } else if (kind == "RAR" && !WINRAR.empty()) {
+      } else if (kind == "RAR" && !request.winrar.empty()) {
         if (destination_ok)
-          stopped = !RunTool(WINRAR + "\\unrar.exe x download\\" + file + " " + destination + "\\ -o+ -r -y",
+          stopped = !RunTool(out, request.winrar + "\\unrar.exe x download\\" + file + " " + destination + "\\ -o+ -r -y",
                              true);
       }
       if (stopped) break;
 
-      if (!r.copy.empty()) CopyRule(r, target);
-      if (!r.fDelete.empty()) DeleteRule(r, target);
+      if (!r.copy.empty()) CopyRule(out, r, target);
+      if (!r.fDelete.empty()) DeleteRule(out, r, target, request.disableDelete);
     }
-    if (installProgress)
-      installProgress->SetProgress(packagesToInstall > 0 ? static_cast<double>(k + 1) / packagesToInstall : 1.0);
+    out.PackageDone(k, request.count > 0 ? static_cast<double>(k + 1) / request.count : 1.0, r);
     ++k;
   }
 
   RegisterMinGW();
-  AddOutputLine(Message(98) + " " + TimeNow());
-  LockPage(false);
+  out.InstallLine(Message(98) + " " + TimeNow());
+  out.InstallFinished();
   LogLine("Installation completed.");
-  if (mingw_seen && tk::Confirm(Message(85), true)) {
-    SaveConfig();
-    tk::Delay(10);
-    RestartSystem(1);
-  }
+  if (mingw_seen) out.RestartWanted();
   return 0;
 }
 

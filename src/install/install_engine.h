@@ -13,9 +13,51 @@
 // line naming the rule and the package; the rest of the package goes on.
 #pragma once
 
+#include <string>
+#include <vector>
+
+#include "catalogue/tprogram.h"
+
 namespace corvane {
 
-// Runs one installation on the GUI thread; returns 0 on every path.
+// What one installation works on, taken as values so that it needs no page.
+struct InstallRequest {
+  std::vector<ProgramPtr> records;  // packages to install, in order
+  int count = 0;                    // the number the progress is measured against
+  std::string target;               // the Tarnic folder
+  std::string winrar;               // WinRAR's folder (RAR packages need its unrar.exe)
+  bool disableDelete = false;       // DELETE rules are only reported
+};
+
+// What an installation reports; a front-end shows it its own way.
+class InstallObserver {
+ public:
+  virtual ~InstallObserver() = default;
+  // The run cannot start: there is no install target.
+  virtual void NoTarget() {}
+  // The run starts (after its opening log lines) and has ended.
+  virtual void InstallStarted() {}
+  virtual void InstallFinished() {}
+  // A line for the user (the Install page's output area).
+  virtual void InstallLine(const std::string& text) = 0;
+  // Asked between packages: true skips the rest.
+  virtual bool StopWanted() { return false; }
+  // The record's MESSAGE is shown; false blocks the package.
+  virtual bool AcceptMessage(const tprogram& record) = 0;
+  // An installer (EXE package) is about to run; false skips it.
+  virtual bool AllowInstaller(const tprogram&) { return true; }
+  // Package number k of the run is done; fraction is the progress to show.
+  virtual void PackageDone(int /*k*/, double /*fraction*/, const tprogram&) {}
+  // A MinGW package was installed: the system wants a restart.
+  virtual void RestartWanted() {}
+};
+
+// Runs one installation; every step goes to the activity log, the main ones
+// also to observer.InstallLine.  Returns 0 on every path.
+int RunInstall(const InstallRequest& request, InstallObserver& observer);
+
+// The Install page's run: the ticked rows of packageChooser, the settings as
+// they are, the output area and progress bar; returns 0 on every path.
 int InstallPackages();
 
 }  // namespace corvane

@@ -15,6 +15,8 @@ int logEnabled = 0;
 
 namespace {
 
+std::ostream* echo = &std::cout;
+
 const char kLogFolder[] = "dati";
 
 std::string DatedLogName() {
@@ -30,7 +32,9 @@ void LogMemoryFigures() {
 
 }  // namespace
 
-void OpenLog(const std::string& name) {
+namespace {
+
+void StartLog(const std::string& name, bool fresh) {
   std::string file = name;
   if (file.empty()) {
     runtime::Fs().CreateFolder(kLogFolder);
@@ -39,7 +43,7 @@ void OpenLog(const std::string& name) {
   logFileName = file;
   // A second start on the same day begins that day's file afresh.  When the
   // file cannot be created, each line tries again and the echo still works.
-  runtime::Fs().WriteFile(logFileName, "");
+  if (fresh) runtime::Fs().WriteFile(logFileName, "");
   logEnabled = 1;
 
   runtime::LocalTime now = runtime::Clk().Now();
@@ -50,13 +54,19 @@ void OpenLog(const std::string& name) {
   LogLine(" ");
 }
 
+}  // namespace
+
+void OpenLog(const std::string& name) { StartLog(name, true); }
+void AppendToLog(const std::string& name) { StartLog(name, false); }
+void SetLogEcho(std::ostream* stream) { echo = stream; }
+
 void LogLine(const std::string& text) {
   if (logEnabled == 0) return;
   const std::string line = text == "*-" ? std::string(78, '-') : text;
   const std::string stamp = runtime::FormatTime(runtime::Clk().Now());
   // AppendFile creates the file when it is missing and closes it again.
   runtime::Fs().AppendFile(logFileName, runtime::WriteLine(stamp + " : " + line));
-  std::cout << line << std::endl;
+  if (echo) *echo << line << std::endl;
 }
 
 void EnableLog() {
@@ -80,6 +90,7 @@ void LogEndOfProgram() {
 
 void ResetLog() {
   logEnabled = 0;
+  echo = &std::cout;
   logFileName.clear();
 }
 

@@ -9,6 +9,7 @@
 // costs only its lines in the file.
 #pragma once
 
+#include <iosfwd>
 #include <string>
 
 namespace corvane {
@@ -22,6 +23,14 @@ extern int logEnabled;
 // opening block.  An empty name means "dati/" + today's date ("%d %b %Y",
 // C locale) + "_log.txt"; the folder "dati" is created for it.
 void OpenLog(const std::string& name = "");
+
+// Like OpenLog, but keeps what the file holds and appends to it: a second
+// front-end running on the same day must not empty the day's log.
+void AppendToLog(const std::string& name = "");
+
+// Where LogLine echoes its lines: standard output until changed; null
+// echoes nowhere (the command line keeps its output for the user).
+void SetLogEcho(std::ostream* stream);
 
 // Appends "HH:MM:SS : " + text to the file and echoes text to the standard
 // output.  The text "*-" stands for a rule of 78 dashes.

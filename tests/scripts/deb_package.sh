@@ -6,7 +6,8 @@
 #   libraries the program links, Recommends xdg-utils);
 # - exactly the expected files: the program and `reg` in /usr/lib/corvane, the
 #   command /usr/bin/corvane a relative link to it, no `reg` on the PATH, the
-#   desktop entry and its icons, and nothing else (no tests, benches, demos);
+#   desktop entry and its icons, the manual page, and nothing else (no tests,
+#   benches, demos);
 # - the unpacked program runs and tells the package's version, and `reg` runs;
 # - under Xvfb, the unpacked program (started as root, who could write into
 #   its folder) keeps its data in $XDG_DATA_HOME/corvane, not beside itself.
@@ -33,7 +34,7 @@ cleanup() {
 trap cleanup EXIT
 
 # ---- build the package ------------------------------------------------------------
-cmake --build "$BUILD" --target corvane reg >"$WORK/build.log" 2>&1 ||
+cmake --build "$BUILD" --target corvane reg corvane_man >"$WORK/build.log" 2>&1 ||
   { tail -20 "$WORK/build.log" >&2; fail "building corvane and reg failed"; }
 # Into a folder of our own, so the build folder keeps no staging tree.
 (cd "$BUILD" && cpack -G DEB --config "$BUILD/CPackConfig.cmake" -B "$WORK/out") >"$WORK/cpack.log" 2>&1 ||
@@ -77,6 +78,7 @@ cat >"$WORK/expected.txt" <<'EOF'
 - ./usr/share/icons/hicolor/48x48/apps/corvane.png
 - ./usr/share/icons/hicolor/scalable/apps/corvane.svg
 - ./usr/share/pixmaps/corvane.png
+- ./usr/share/man/man1/corvane.1.gz
 l ./usr/bin/corvane -> ../lib/corvane/corvane
 EOF
 sort -o "$WORK/expected.txt" "$WORK/expected.txt"
@@ -112,6 +114,9 @@ EOF
   [ "$got" = "${size}x${size}" ] || fail "the ${size}x${size} icon is $got"
 done
 grep -q '<svg' "$ROOT/usr/share/icons/hicolor/scalable/apps/corvane.svg" || fail "the scalable icon is no SVG"
+
+gzip -dc "$ROOT/usr/share/man/man1/corvane.1.gz" | grep -q '^\.TH CORVANE 1' ||
+  fail "the manual page is not corvane(1)"
 
 # The command on the PATH runs the program of the package.
 said="$("$ROOT/usr/bin/corvane" --version 2>&1)" || fail "corvane --version failed: $said"
