@@ -18,6 +18,7 @@
 #include "log/activity_log.h"
 #include "net/http_client.h"
 #include "runtime/file_system.h"
+#include "runtime/temporary_file.h"
 #include "runtime/terminal.h"
 #include "settings/config.h"
 #include "settings/messages.h"
@@ -128,8 +129,8 @@ bool Download(const std::vector<ProgramPtr>& records, CliReporter& reporter) {
       run.Step();
     } catch (const TransferInterrupted&) {
       reporter.EndLine();
-      if (run.currentProgram)
-        runtime::Fs().DeleteFile("download/" + PackageFileName(*run.currentProgram) + ".part");
+      // The one transfer under way is the only one with a temporary there.
+      runtime::SweepTemporaries(runtime::Fs(), "download");
       run.Stop();
     }
   }

@@ -116,7 +116,7 @@ TEST_F(DownloadRunTest, AFailedTransferCountsAsAFailedTry) {
   EXPECT_EQ(seen.events.back(), "finished");
   EXPECT_NE(std::find(seen.events.begin(), seen.events.end(), "gave up C"), seen.events.end());
   EXPECT_FALSE(dir.Exists("download/cut.zip"));
-  EXPECT_FALSE(dir.Exists("download/cut.zip.part"));
+  EXPECT_FALSE(dir.HasTemporaries("download"));
 }
 
 }  // namespace

@@ -3,6 +3,11 @@
 #include "zip/zip_reader.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "runtime/file_system.h"
 #include "support/temp_dir.h"
@@ -99,6 +104,50 @@ TEST(ZipReader, EncryptedEntriesAndNameEncodings) {
   EXPECT_FALSE(t.Exists("locked"));
   EXPECT_EQ(zip.Name(2), "caf\xc3\xa9.txt");  // not UTF-8: one byte per character
   EXPECT_EQ(zip.Name(3), "\xc3\xa9t\xc3\xa9.txt");
+}
+
+std::string Le(std::uint64_t v, int bytes) {
+  std::string s;
+  for (int i = 0; i < bytes; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
+  return s;
+}
+
+// Stored entries shaped as `zip -fz` writes them: the local header keeps
+// both sizes in the zip64 extra field, the central one the uncompressed
+// size only.  Built here so that the Windows build (another minizip) reads
+// the very same bytes.
+std::string Zip64Stored(const std::vector<std::pair<std::string, std::string>>& files) {
+  std::string locals, centrals;
+  for (const auto& [name, data] : files) {
+    const std::uint64_t crc = crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size()));
+    const std::string head = Le(45, 2) + Le(0, 2) + Le(0, 2) + Le(0, 2) + Le(0x21, 2) + Le(crc, 4);
+    const std::string local_extra = Le(1, 2) + Le(16, 2) + Le(data.size(), 8) + Le(data.size(), 8);
+    const std::string central_extra = Le(1, 2) + Le(8, 2) + Le(data.size(), 8);
+    centrals += "PK\x01\x02" + Le(45, 2) + head + Le(data.size(), 4) + Le(0xFFFFFFFFu, 4) + Le(name.size(), 2) +
+                Le(central_extra.size(), 2) + Le(0, 2) + Le(0, 2) + Le(0, 2) + Le(0, 4) + Le(locals.size(), 4) +
+                name + central_extra;
+    locals += "PK\x03\x04" + head + Le(0xFFFFFFFFu, 4) + Le(0xFFFFFFFFu, 4) + Le(name.size(), 2) +
+              Le(local_extra.size(), 2) + name + local_extra + data;
+  }
+  return locals + centrals + "PK\x05\x06" + Le(0, 4) + Le(files.size(), 2) + Le(files.size(), 2) +
+         Le(centrals.size(), 4) + Le(locals.size(), 4) + Le(0, 2);
+}
+
+TEST(ZipReader, Zip64SizesComeFromTheExtraFieldAndAnEmptyArchiveOpens) {
+  TempDir t;
+  testing::WriteBytes(t / "z.zip", Zip64Stored({{"a.txt", "first entry"}, {"b/c.txt", "second"}}));
+  ZipReader zip;
+  ASSERT_TRUE(zip.Open(t / "z.zip"));
+  ASSERT_EQ(zip.Count(), 2);
+  EXPECT_EQ(zip.Size(0), 11);
+  EXPECT_EQ(zip.ExtractEntry(0, t / "a", ""), ZipStatus::kOk);
+  EXPECT_EQ(zip.ExtractEntry(1, t / "c", ""), ZipStatus::kOk);
+  EXPECT_EQ(t.Read("a") + "|" + t.Read("c"), "first entry|second");
+
+  testing::WriteBytes(t / "e.zip", std::string("PK\x05\x06", 4) + std::string(16, '\0') + Le(3, 2) + "abc");
+  ASSERT_TRUE(zip.Open(t / "e.zip"));
+  EXPECT_EQ(zip.Count(), 0);
+  EXPECT_EQ(zip.Extract("x", t / "x", ""), ZipStatus::kNoSuchEntry);
 }
 
 }  // namespace

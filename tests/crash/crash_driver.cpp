@@ -11,7 +11,8 @@
 //                                            download/NAME is absent or equals one COPY, and the
 //                                            package scan lists only complete packages
 //   crash_driver extract-loop ARCHIVE DEST   unpacks the archive again and again
-//   crash_driver extract-once ARCHIVE DEST   unpacks it once (exit 0 when ExtractZip answered 1)
+//   crash_driver extract-once ARCHIVE DEST   sweeps the temporaries a killed loop left, as start-up
+//                                            does, and unpacks once (exit 0 when ExtractZip answered 1)
 //   crash_driver download HOME URL...        downloads each URL once with progress, then once
 //                                            without, logging to HOME/dati/log.txt; prints
 //                                            "<url> <with progress> <without>" per URL
@@ -30,6 +31,7 @@
 #include "runtime/environment.h"
 #include "runtime/file_system.h"
 #include "runtime/registry_store.h"
+#include "runtime/temporary_file.h"
 #include "runtime/text.h"
 #include "settings/config.h"
 
@@ -232,9 +234,14 @@ int main(int argc, char** argv) {
   if (mode == "download-check" && rest.size() >= 2)
     return DownloadCheck(args[1], rest[0], std::vector<std::string>(rest.begin() + 1, rest.end()));
   if (mode == "download" && !rest.empty()) return DownloadEach(args[1], rest);
+  // The folders holding temporaries are journalled beside the archive.
+  if (mode.rfind("extract-", 0) == 0) runtime::SetTemporaryJournal(runtime::Fs().Absolute(args[1] + ".journal"));
   if (mode == "extract-loop" && rest.size() == 1) {
     for (;;) ExtractZip(args[1], rest[0], "", 1, "");
   }
-  if (mode == "extract-once" && rest.size() == 1) return ExtractZip(args[1], rest[0], "", 1, "") == 1 ? 0 : 1;
+  if (mode == "extract-once" && rest.size() == 1) {
+    runtime::SweepJournalledTemporaries(runtime::Fs());
+    return ExtractZip(args[1], rest[0], "", 1, "") == 1 ? 0 : 1;
+  }
   return Fail("unknown mode or missing arguments: " + mode);
 }

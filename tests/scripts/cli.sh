@@ -192,14 +192,16 @@ grep -q 'restart' "$WORK/out" || fail "the wanted restart is not said"
 
 "$BIN" download SLOW --home "$SLOW_HOME" --server "$SERVER" </dev/null >"$WORK/out" 2>"$WORK/err" &
 CLI_PID=$!
-for _ in $(seq 1 200); do [ -s "$SLOW_HOME/download/slow.zip.part" ] && break; sleep 0.05; done
-[ -s "$SLOW_HOME/download/slow.zip.part" ] || fail "the slow download did not start"
+# The transfer's temporary file beside the package (SIZE: "-size +0" for one with bytes).
+partial() { [ -n "$(find "$SLOW_HOME/download" -name '.corvane-*.tmp' ${1:-} 2>/dev/null)" ]; }
+for _ in $(seq 1 200); do partial "-size +0" && break; sleep 0.05; done
+partial "-size +0" || fail "the slow download did not start"
 kill -INT "$CLI_PID"
 wait "$CLI_PID"
 code=$?
 expect_code 130 "Ctrl-C in mid-download"
 [ -e "$SLOW_HOME/download/slow.zip" ] && fail "an interrupted download looks finished"
-[ -e "$SLOW_HOME/download/slow.zip.part" ] && fail "an interrupted download left its partial file"
+partial && fail "an interrupted download left its partial file"
 grep -q 'interrupted' "$WORK/err" || fail "the interruption is not said"
 
 echo "command line: $failures failures"
