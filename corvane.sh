@@ -15,6 +15,8 @@ PACKAGES=(cmake g++ make pkg-config libgtest-dev libgmock-dev
   libfltk1.3-dev libminizip-dev libpng-dev zlib1g-dev
   xvfb xauth xdotool x11-utils imagemagick python3 zip unzip curl
   clang-14 libclang-rt-14-dev dpkg-dev file)
+# Trust: hashes and signatures (libsodium), the publishers' signing tool.
+PACKAGES+=(libsodium-dev minisign)
 
 setup() {
   local missing=()

@@ -37,6 +37,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     } else if (TakeValue(args, i, "--server", &line.server, &line.error) ||
                TakeValue(args, i, "--home", &line.home, &line.error)) {
       // taken
+    } else if (std::string key; TakeValue(args, i, "--trust-key", &key, &line.error)) {
+      line.trust_keys.push_back(key);
     } else if (arg.rfind("-", 0) == 0) {
       line.error = "unknown option " + arg;
     } else {
@@ -47,7 +49,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string UsageText() {
-  return "Usage: corvane [--server URL] [--home DIR] [--help] [--version]\n"
+  return "Usage: corvane [--server URL] [--home DIR] [--trust-key FILE]... [--help] [--version]\n"
          "\n"
          "Downloads and installs add-on programs for the Tarnic toolchain.\n"
          "\n"
@@ -56,6 +58,8 @@ std::string UsageText() {
          "  --home DIR    program folder holding lang, data, download and dati\n"
          "                (default: the program's own folder when writable,\n"
          "                else $XDG_DATA_HOME/corvane)\n"
+         "  --trust-key FILE  a minisign public key the catalogue must be signed\n"
+         "                with (repeatable; see also data/trusted-keys.txt)\n"
          "  --help        show this text and exit\n"
          "  --version     show the version and exit\n";
 }

@@ -1,6 +1,6 @@
 // The program's command line:
-//   corvane [--server URL] [--home DIR] [--help] [--version]
-// "--server=URL" and "--home=DIR" are accepted too.
+//   corvane [--server URL] [--home DIR] [--trust-key FILE]... [--help] [--version]
+// "--server=URL", "--home=DIR" and "--trust-key=FILE" are accepted too.
 #pragma once
 
 #include <string>
@@ -11,6 +11,7 @@ namespace corvane::app {
 struct CommandLine {
   std::string server;  // catalogue server root; empty: environment or default
   std::string home;    // program folder; empty: chosen by the runtime
+  std::vector<std::string> trust_keys;  // minisign public key files, in order
   bool help = false;
   bool version = false;
   std::string error;   // set when the line cannot be understood

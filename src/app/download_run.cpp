@@ -6,6 +6,7 @@
 
 #include "app/download_page.h"
 #include "app/page_preparation.h"
+#include "catalogue/package_check.h"
 #include "install/command_runner.h"
 #include "log/activity_log.h"
 #include "net/http_client.h"
@@ -67,10 +68,9 @@ void NextRecord(bool show_url) {
   }
 }
 
-// The size query failed (again): count it, and after too many move on to the
-// next URL or give the record up.
-void SizeQueryFailed() {
-  SetText(downloadSizeLabel, UnknownSizeText(tryCount + 1));
+// A try of the current URL failed: count it, and after too many move on to
+// the next URL or give the record up.
+void TryFailed() {
   ++tryCount;
   if (tryCount <= kTriesPerUrl) return;
   const int urls = int(currentProgram->urls.size());
@@ -88,6 +88,22 @@ void SizeQueryFailed() {
     tryCount = 0;
     NextRecord(true);
   }
+}
+
+void SizeQueryFailed() {
+  SetText(downloadSizeLabel, UnknownSizeText(tryCount + 1));
+  TryFailed();
+}
+
+// A package the catalogue does not let us check is never fetched.
+bool RefusedByCatalogue() {
+  const std::string refusal = PackageRefusal(*currentProgram);
+  if (refusal.empty()) return false;
+  const std::string line = currentProgram->fullname + ": " + refusal;
+  LogLine("Download refused - " + line);
+  AddOutputLine(line);
+  NextRecord(true);
+  return true;
 }
 
 }  // namespace
@@ -122,6 +138,7 @@ bool DownloadStep() {
     FinishDownloadRun();
     return false;
   }
+  if (RefusedByCatalogue()) return false;
   const long long size = FileSizeRemote(ResolveLocation(currentProgram->url));
   if (size <= 0) {
     SizeQueryFailed();
@@ -129,7 +146,11 @@ bool DownloadStep() {
   }
   SetText(downloadSizeLabel, KnownSizeText(size));
   SetText(urlLabel, currentProgram->url);
-  const int result = DownloadFile(ResolveLocation(currentProgram->url), "", &DownloadProgress, kChunkSize);
+  BodyCheck check{ExpectedSha256(*currentProgram)};
+  const int result = DownloadFile(ResolveLocation(currentProgram->url), "", &DownloadProgress, kChunkSize, &check);
+  // Bytes that are not the package: this URL may be serving something else,
+  // so the mirror rule is given the chance to move on.
+  if (check.mismatch) TryFailed();
   if (result == 1) {
     if (overallProgress && downloadCount > 0) {
       overallProgress->SetProgress(double(downloadIndex) / double(downloadCount));

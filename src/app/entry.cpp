@@ -17,6 +17,7 @@
 #include "app/start_page.h"
 #include "app/startup.h"
 #include "catalogue/catalogue_names.h"
+#include "catalogue/signed_files.h"
 #include "catalogue/tprogram.h"
 #include "install/install_page.h"
 #include "log/activity_log.h"
@@ -26,6 +27,7 @@
 #include "settings/config.h"
 #include "settings/messages.h"
 #include "settings/server_address.h"
+#include "trust/trusted_keys.h"
 #include "widgets/tapplication.h"
 
 namespace corvane::app {
@@ -63,6 +65,9 @@ void ResetApplication() {
   ResetMessages();
   ResetVersionCheck();
   SetServerRoot("");
+  trust::ResetTrust();
+  ResetRefusalReports();
+  trustKeyFiles.clear();
 }
 
 int Main(int argc, char** argv, tk::BackendFactory make_backend) {
@@ -93,6 +98,8 @@ int Main(int argc, char** argv, tk::BackendFactory make_backend) {
   tk::SetBackend(std::move(backend));
 
   const std::string previous_folder = runtime::Fs().CurrentFolder();
+  // Relative key files name files in the folder the program was started in.
+  for (const std::string& key : line.trust_keys) trustKeyFiles.push_back(runtime::Fs().Absolute(key));
   const std::string folder = runtime::ChooseProgramFolder(line.home);
   if (folder.empty() || !runtime::EnterProgramFolder(folder)) {
     std::cerr << "corvane: cannot use the program folder <" << folder << ">\n";

@@ -26,6 +26,8 @@ extern tk::Gadget* descriptionArea;
 extern tk::Gadget* webLink;
 extern tk::Gadget* authorLabel;
 extern tk::Gadget* licenceLabel;
+// Whether the selected program is verified (signed catalogue and a hash).
+extern tk::Gadget* verifiedLabel;
 extern tk::Gadget* startDeselectAllButton;
 extern tk::Gadget* startSelectAllButton;
 extern tk::Gadget* updateListButton;

@@ -1,5 +1,8 @@
 #include "catalogue/retrieval.h"
 
+#include "catalogue/signed_files.h"
+#include "trust/trusted_keys.h"
+
 #include <string>
 #include <vector>
 
@@ -20,13 +23,18 @@ constexpr int kChunkSize = 128;
 bool IsLocalFile(const std::string& path) { return runtime::Fs().Kind(path) == runtime::kFile; }
 
 // Downloads base + name into folder + name; 0 without a request for a name
-// that would leave the folder.
+// that would leave the folder.  In strict mode only a file whose signature
+// checks out is stored (kRefused otherwise).
 int FetchInto(const std::string& base, const std::string& name, const std::string& folder) {
   if (!IsPlainFileName(name)) {
     LogLine("Error - unsafe file name <" + name + ">");
     return 0;
   }
-  return DownloadFile(base + name, folder + name, nullptr, kChunkSize);
+  if (!trust::StrictMode()) return DownloadFile(base + name, folder + name, nullptr, kChunkSize);
+  std::string why;
+  int result = FetchSigned(base + name, folder + name, &why);
+  if (result == kRefused) ReportRefusedFile(name, why + " - the previously verified copy stays in use");
+  return result;
 }
 
 // Downloads one optional file of a record when the server really has it as
@@ -110,7 +118,9 @@ void FetchProgramList() {
   LogLine("Download Application List..." + LANGUAGE);
   const std::string list = ListFileName();
   const std::string english = EnglishListFileName();
-  if (IsLocalFile("data/" + list)) return;
+  // A signed list file can be fetched again safely: a refused one never
+  // replaces the copy that was verified before.
+  if (!trust::StrictMode() && IsLocalFile("data/" + list)) return;
   int first = 0, second = 0;
   DownloadListFiles(&first, &second);
   LogLine("File 1 : " + list + " " + std::to_string(first));

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/package_check.h"
 #include "catalogue/tprogram.h"
 #include "install/command_runner.h"
 #include "install/extract_zip.h"
@@ -213,7 +214,11 @@ int InstallPackages() {
     const std::string kind = PackageKind(file);
 
     bool blocked = false;
-    if (!r.message.empty() && !tk::Confirm(r.fullname + "\n\n" + r.message, true)) {
+    // The file may have changed since it was downloaded and checked.
+    if (std::string refusal = CheckStoredPackage(r, "download/" + file); !refusal.empty()) {
+      AddOutputLine(refusal);
+      blocked = true;
+    } else if (!r.message.empty() && !tk::Confirm(r.fullname + "\n\n" + r.message, true)) {
       LogLine("Blocked!");
       AddOutputLine("Blocked by user!");
       blocked = true;
