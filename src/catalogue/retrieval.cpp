@@ -126,7 +126,8 @@ void FetchProgramList() {
   LogLine("File 1 : " + list + " " + std::to_string(first));
   LogLine("File 2 : " + english + " " + std::to_string(second));
   LogLine("");
-  if (!IsLocalFile("data/" + list)) ReportUnreachableServer();
+  // A refused file has been reported already: the server did answer.
+  if (first != kRefused && !IsLocalFile("data/" + list)) ReportUnreachableServer();
 }
 
 void FetchProgramInfo() {
