@@ -33,7 +33,7 @@ int FetchInto(const std::string& base, const std::string& name, const std::strin
   if (!trust::StrictMode()) return DownloadFile(base + name, folder + name, nullptr, kChunkSize);
   std::string why;
   int result = FetchSigned(base + name, folder + name, &why);
-  if (result == kRefused) ReportRefusedFile(name, why + " - the previously verified copy stays in use");
+  if (result == kRefused) ReportRefusedFile(name, why);
   return result;
 }
 
