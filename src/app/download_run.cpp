@@ -3,6 +3,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/download_page.h"
 #include "app/page_preparation.h"
@@ -23,7 +24,11 @@ int tryCount = 0;
 
 namespace {
 
-constexpr int kTriesPerUrl = 3;  // a URL is left after more than this many failed queries
+// The records of the run, fixed when it starts: ticks changed meanwhile
+// rebuild downloadQueue for the next run, never this one.
+std::vector<ProgramPtr> runQueue;
+
+constexpr int kTriesPerUrl = 3;  // a URL is left after more than this many failed tries
 constexpr int kChunkSize = 128;
 constexpr const char* kGiveUpText = "Tried 3 times! No way....";
 
@@ -58,8 +63,8 @@ void ShowCurrentFile() { SetText(downloadFileLabel, "File " + (currentProgram ? 
 void NextRecord(bool show_url) {
   ++downloadIndex;
   tryCount = 0;
-  if (downloadIndex - 1 < downloadCount && downloadIndex - 1 < int(downloadQueue.size())) {
-    currentProgram = downloadQueue[downloadIndex - 1];
+  if (downloadIndex - 1 < downloadCount && downloadIndex - 1 < int(runQueue.size())) {
+    currentProgram = runQueue[downloadIndex - 1];
     ShowPosition();
     ShowCurrentFile();
     if (show_url && currentProgram) SetText(urlLabel, currentProgram->url);
@@ -68,8 +73,10 @@ void NextRecord(bool show_url) {
   }
 }
 
-// A try of the current URL failed: count it, and after too many move on to
-// the next URL or give the record up.
+// A size query or a transfer of the current URL failed (again): count it,
+// and after too many move on to the next URL or give the record up.  A
+// mirror that tells the size but never delivers the file is left this way
+// like one that tells nothing.
 void TryFailed() {
   ++tryCount;
   if (tryCount <= kTriesPerUrl) return;
@@ -88,11 +95,6 @@ void TryFailed() {
     tryCount = 0;
     NextRecord(true);
   }
-}
-
-void SizeQueryFailed() {
-  SetText(downloadSizeLabel, UnknownSizeText(tryCount + 1));
-  TryFailed();
 }
 
 // A package the catalogue does not let us check is never fetched.
@@ -121,10 +123,11 @@ void StartDownloadRun() {
   Enable(downloadStopButton);
   downloading = 1;
   downloadIndex = 1;
-  downloadCount = int(downloadQueue.size());
+  runQueue = downloadQueue;
+  downloadCount = int(runQueue.size());
   tryCount = 0;
   ShowPosition();
-  currentProgram = downloadQueue.empty() ? nullptr : downloadQueue.front();
+  currentProgram = runQueue.empty() ? nullptr : runQueue.front();
   ShowCurrentFile();
   Disable(downloadBackButton);
   Disable(goToInstallButton);
@@ -141,28 +144,31 @@ bool DownloadStep() {
   if (RefusedByCatalogue()) return false;
   const long long size = FileSizeRemote(ResolveLocation(currentProgram->url));
   if (size <= 0) {
-    SizeQueryFailed();
+    SetText(downloadSizeLabel, UnknownSizeText(tryCount + 1));
+    TryFailed();
     return false;
   }
   SetText(downloadSizeLabel, KnownSizeText(size));
   SetText(urlLabel, currentProgram->url);
+  // Bytes that are not the package fail like any broken transfer, so the
+  // mirror rule moves on from a URL that serves something else.
   BodyCheck check{ExpectedSha256(*currentProgram)};
   const int result = DownloadFile(ResolveLocation(currentProgram->url), "", &DownloadProgress, kChunkSize, &check);
-  // Bytes that are not the package: this URL may be serving something else,
-  // so the mirror rule is given the chance to move on.
-  if (check.mismatch) TryFailed();
   if (result == 1) {
     if (overallProgress && downloadCount > 0) {
       overallProgress->SetProgress(double(downloadIndex) / double(downloadCount));
     }
     currentProgram = nullptr;
     NextRecord(false);
+  } else {
+    TryFailed();
   }
   return true;
 }
 
 void FinishDownloadRun() {
   downloading = 0;
+  runQueue.clear();
   SetText(downloadStatusLabel, messages[90]);
   SetText(downloadFileLabel, "");
   SetText(downloadButton, messages[62]);
@@ -210,6 +216,7 @@ void ResetDownloadRun() {
   downloadCount = 0;
   downloadIndex = 0;
   currentProgram.reset();
+  runQueue.clear();
   tryCount = 0;
 }
 

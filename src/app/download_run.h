@@ -5,11 +5,11 @@
 // seen between steps.
 //
 // Each step asks the current file's size.  A size above 0 leads straight to
-// the transfer in the same step; a failed transfer is simply tried again on
-// the next step.  A file whose size cannot be had is asked four times, then
-// the next of its alternative URLs is taken (the last one keeps being tried in
-// series of four until STOP); a file with a single URL is given up after its
-// fourth failed query.
+// the transfer in the same step.  A failed size query and a failed transfer
+// each count as a failed try of the URL: after four, the next of the file's
+// alternative URLs is taken (the last one keeps being tried in series of four
+// until STOP); a file with a single URL is given up after its fourth failed
+// try.  The run fetches the queue as it was when it started.
 #pragma once
 
 #include "catalogue/tprogram.h"
@@ -20,9 +20,10 @@ extern int downloading;        // 1 while a run is active
 extern int downloadCount;      // records in downloadQueue when the run started
 extern int downloadIndex;      // 1-based position of currentProgram
 extern ProgramPtr currentProgram;  // record being fetched; null after the last success
-extern int tryCount;           // failed size queries of currentProgram in a row
+extern int tryCount;           // failed tries (size query or transfer) of currentProgram in a row
 
-// "Download now!": starts a run at the first record of downloadQueue.
+// "Download now!": starts a run at the first record of downloadQueue (of a
+// copy of it: the run keeps the records it started with).
 // With an empty queue the run ends at once with "All files downloaded!".
 void StartDownloadRun();
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/download_page.h"
+#include "app/download_run.h"
 #include "app/install_page_view.h"
 #include "app/program_list_view.h"
 #include "app/start_page.h"
@@ -52,6 +53,8 @@ int RowOfRecord(TMultiButton* list, const tprogram* record) {
 }  // namespace
 
 void PrepareDownloadPage() {
+  // A run in hand owns the page: its labels, its buttons and its queue.
+  if (downloading == 1) return;
   const int ticked = programChooser ? programChooser->CountSelected() : 0;
   if (ticked == 0) {
     ShowRed(downloadStatusLabel, messages[94]);

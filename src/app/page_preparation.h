@@ -17,7 +17,8 @@ extern std::vector<ProgramPtr> downloadQueue;
 // Status label: message 94 in red and "Download now!" disabled when nothing
 // is ticked; else message 65 + " " + count in blue and the button enabled.
 // Every record's status follows the tick of its row; the ticked records
-// replace downloadQueue (which stays as it was when none is ticked).
+// replace downloadQueue (which stays as it was when none is ticked).  While
+// a download run is going it does nothing: the page belongs to the run.
 void PrepareDownloadPage();
 
 // Lists the packages in "download", unticks (and reports in the output area)

@@ -9,6 +9,7 @@
 #include "app/main_window.h"
 #include "app/shell_state.h"
 #include "catalogue/catalogue_names.h"
+#include "catalogue/program_list_reader.h"
 #include "catalogue/tprogram.h"
 #include "log/activity_log.h"
 #include "maintenance/version_check.h"
@@ -119,14 +120,21 @@ void StartUp() {
   // 10, 11.
   CheckVersion();
   RefreshLanguages(0);
-  // 12. Catalogue reloads and the saved configuration use English from here
-  // on until the user picks a language; the texts loaded above stay.
-  const int english = FindInList("english", languageList);
-  if (english >= 0) {
-    LANGUAGE = languageList[english];
-  } else {
-    LogLine("No English language file in lang - LANGUAGE stays <" + LANGUAGE + ">");
+  // 12. The configured language stays when its file is there: the refresh
+  // above loaded its catalogue, and it is saved as it was.  Without its file
+  // the texts are English (LoadTexts), and so become the catalogue and the
+  // saved choice.
+  if (FindInList(LANGUAGE, languageList) < 0) {
+    const int english = FindInList("english", languageList);
+    if (english >= 0) {
+      LANGUAGE = languageList[english];
+      LoadProgramList();
+    } else {
+      LogLine("No English language file in lang - LANGUAGE stays <" + LANGUAGE + ">");
+    }
   }
+  // The menu marks the language in use, wherever the refresh put it in the list.
+  languageIndex = FindInList(LANGUAGE, languageList);
   // 13, 14.
   tk::SetAppTitle(ApplicationTitle());
   BuildMainWindow();

@@ -9,35 +9,17 @@
 #include "catalogue/catalogue_test_fixture.h"
 #include "catalogue/program_list_reader.h"
 #include "catalogue/retrieval.h"
-#include "runtime/process.h"
 #include "support/headless_fixture.h"
+#include "support/web_server.h"
 
 namespace corvane {
 namespace {
 
 using ::testing::ElementsAre;
 
-// Port 0 lets the system pick a free port; the server prints the one it got.
-int StartWebServer(const std::string& folder, std::unique_ptr<runtime::Process>* process) {
-  *process = runtime::StartProcess("python3 -u -m http.server 0 --bind 127.0.0.1 --directory \"" +
-                                   folder + "\"");
-  std::string output;
-  for (int waited = 0; *process && (*process)->Running() && waited < 10000; waited += 50) {
-    (*process)->WaitForOutput(50);
-    char buffer[256];
-    for (long long n; (n = (*process)->ReadOutput(buffer, sizeof buffer)) > 0;) output.append(buffer, n);
-    std::size_t at = output.find(" port ");  // "Serving HTTP on 127.0.0.1 port 41093 (http://..."
-    if (at != std::string::npos && output.find('(', at) != std::string::npos) {
-      return static_cast<int>(runtime::ToInt(output.substr(at + 6)));
-    }
-  }
-  return 0;
-}
-
 using CatalogueEndToEnd = CatalogueTest;
 
 TEST_F(CatalogueEndToEnd, CatalogueServedByAWebServerIsFetchedReadAndDescribed) {
-  if (runtime::FindProgram("python3").empty()) GTEST_SKIP() << "python3 is not installed";
   const std::string site = "site/download/corvane/";
   dir_.Write(site + "win32.app.italiano.txt",
              "[Editor]\r\nNAME=Editor Tarnic\r\nURL=http://f.test/editor.zip|http://m.test/editor.zip\r\n"
@@ -49,10 +31,10 @@ TEST_F(CatalogueEndToEnd, CatalogueServedByAWebServerIsFetchedReadAndDescribed) 
       dir_.Write(site + id + kind, std::string("\xEF\xBB\xBF") + id + kind + " \xC3\xA8");
     }
   }
-  std::unique_ptr<runtime::Process> process;  // the server ends with it
-  const int port = StartWebServer(dir_ / "site", &process);
-  ASSERT_GT(port, 0) << "the web server did not start";
-  SetServerRoot("http://127.0.0.1:" + std::to_string(port));
+  testing::WebServer web(dir_ / "site");
+  if (!web.Available()) GTEST_SKIP() << "python3 is not installed";
+  ASSERT_GT(web.Port(), 0) << "the web server did not start";
+  SetServerRoot(web.Root());
   testing::HeadlessToolkit toolkit;
   LANGUAGE = "ITALIANO";
 
@@ -71,6 +53,29 @@ TEST_F(CatalogueEndToEnd, CatalogueServedByAWebServerIsFetchedReadAndDescribed) 
   EXPECT_EQ(dir_.Read("lang/editor.info.english.txt"), dir_.Read(site + "editor.info.english.txt"));
   EXPECT_EQ(dir_.Read("data/win32.app.english.txt"), dir_.Read(site + "win32.app.english.txt"));
   EXPECT_TRUE(toolkit.backend().Boxes().empty());
+}
+
+TEST_F(CatalogueEndToEnd, AListFileTheWebServerLacksIsNeitherStoredNorKept) {
+  const std::string site = "site/download/corvane/";
+  dir_.Write(site + "win32.app.english.txt", "[e]\r\nNAME=E\r\n[/]\r\n");
+  testing::WebServer web(dir_ / "site");
+  if (!web.Available()) GTEST_SKIP() << "python3 is not installed";
+  ASSERT_GT(web.Port(), 0) << "the web server did not start";
+  SetServerRoot(web.Root());
+  testing::HeadlessToolkit toolkit;
+  LANGUAGE = "FRANCAIS";
+
+  // The server answers 404 with an HTML page and its length.
+  FetchProgramList();
+  EXPECT_FALSE(dir_.Exists("data/win32.app.francais.txt"));
+  ASSERT_EQ(toolkit.backend().Boxes().size(), 1u);
+  EXPECT_EQ(toolkit.backend().Boxes()[0].text, "Unable to connect to the site!");
+
+  // Such a page kept by an older version gives way once the server has the file.
+  dir_.Write("data/win32.app.francais.txt", "<html><head><title>Error response</title></head></html>\r\n");
+  dir_.Write(site + "win32.app.francais.txt", "[f]\r\nNAME=F\r\n[/]\r\n");
+  LoadProgramList();
+  EXPECT_THAT(FullNames(), ElementsAre("F"));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "catalogue/signed_files.h"
 #include "catalogue/tprogram.h"
 #include "log/activity_log.h"
+#include "net/html_tag.h"
 #include "runtime/file_system.h"
 #include "runtime/text.h"
 #include "settings/config.h"
@@ -135,6 +136,10 @@ void ReadProgramList(const std::string& bytes) {
   tprogram::AddAll(records);
 }
 
+bool LooksLikeCatalogue(const std::string& bytes) {
+  return bytes.find('[') != std::string::npos && !HasHtmlTag(bytes);
+}
+
 void LoadProgramList() {
   tprogram::ClearAll();
   LogLine("Loading info list of program...." + LANGUAGE);
@@ -148,11 +153,12 @@ void LoadProgramList() {
       bytes.reset();
     }
   }
-  if (!bytes) {
+  if (!bytes || !LooksLikeCatalogue(*bytes)) {
+    if (bytes) LogLine("List file <" + ListFileName() + "> is no catalogue - fetched again");
     int first = 0;
     DownloadListFiles(&first, nullptr);
     if (first == kRefused) return;  // the user has been told why
-    if (!strict || first == 1) bytes = runtime::Fs().ReadFile(path);
+    bytes = !strict || first == 1 ? runtime::Fs().ReadFile(path) : std::nullopt;
   }
   if (!bytes) {
     ReportUnreachableServer();

@@ -14,10 +14,16 @@
 namespace corvane {
 
 // Empties programList and fills it from "data/" + ListFileName(), fetching
-// the list files from the server first when the local one is missing.  When
-// it still cannot be opened, tells the user "Unable to connect to the site!",
+// the list files from the server first when the local one is missing or
+// does not look like a catalogue (see LooksLikeCatalogue).  When it still
+// cannot be opened, tells the user "Unable to connect to the site!",
 // logs it and leaves programList empty.
 void LoadProgramList();
+
+// Whether list-file bytes can be a catalogue: they hold a record header (a
+// line with "[") and no HTML page.  An empty file or a web server's error
+// page is not one.
+bool LooksLikeCatalogue(const std::string& bytes);
 
 // Reads the records of list-file bytes into programList (which it does not
 // empty first), logging as it goes.  Never fails: lines it cannot use are

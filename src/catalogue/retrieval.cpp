@@ -1,17 +1,18 @@
 #include "catalogue/retrieval.h"
 
-#include "catalogue/signed_files.h"
-#include "trust/trusted_keys.h"
-
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "catalogue/program_list_reader.h"
+#include "catalogue/signed_files.h"
 #include "log/activity_log.h"
 #include "net/http_client.h"
 #include "runtime/file_system.h"
 #include "settings/config.h"
 #include "settings/server_address.h"
 #include "toolkit/toolkit.h"
+#include "trust/trusted_keys.h"
 #include "widgets/tapplication.h"
 
 namespace corvane {
@@ -118,9 +119,14 @@ void FetchProgramList() {
   LogLine("Download Application List..." + LANGUAGE);
   const std::string list = ListFileName();
   const std::string english = EnglishListFileName();
-  // A signed list file can be fetched again safely: a refused one never
-  // replaces the copy that was verified before.
-  if (!trust::StrictMode() && IsLocalFile("data/" + list)) return;
+  // A file kept by an older version may be a web server's error page, or
+  // empty: that is fetched again rather than trusted for good.  A signed
+  // list file is fetched again every time: a refused one never replaces the
+  // copy that was verified before.
+  if (std::optional<std::string> bytes = runtime::Fs().ReadFile("data/" + list); bytes && !trust::StrictMode()) {
+    if (LooksLikeCatalogue(*bytes)) return;
+    LogLine("List file <" + list + "> is no catalogue - fetched again");
+  }
   int first = 0, second = 0;
   DownloadListFiles(&first, &second);
   LogLine("File 1 : " + list + " " + std::to_string(first));

@@ -1,6 +1,6 @@
 // Bringing the catalogue files from the catalogue server (CatalogueBase()) to
 // the local folders: the list files into "data" (fetched only while the local
-// copy is missing: deleting it is the way to get a newer one), the description
+// copy is missing or no catalogue: deleting it is the way to get a newer one), the description
 // and info files of every record into "lang" (fetched afresh on every info
 // download).  When the server cannot be reached the user is told so and the
 // program carries on with what it has.
@@ -12,8 +12,9 @@
 
 namespace corvane {
 
-// Makes sure "data/" + ListFileName() exists: when it does not, downloads it
-// and the English list file, logging both results.  When the file is still
+// Makes sure "data/" + ListFileName() exists: when it does not, or does not
+// look like a catalogue (LooksLikeCatalogue), downloads it and the English
+// list file, logging both results.  A failed download keeps the old file.  When the file is still
 // missing afterwards, shows "Unable to connect to the site!" and logs it.
 // In strict mode both are fetched every time and stored only when their
 // signatures check out.

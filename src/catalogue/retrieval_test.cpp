@@ -164,6 +164,21 @@ TEST_F(RetrievalTest, ListFileIsFetchedOnlyWhileMissing) {
   EXPECT_THAT(ui().Boxes(), IsEmpty());
 }
 
+TEST_F(RetrievalTest, AStoredListFileThatIsNoCatalogueIsFetchedAgain) {
+  const std::string good = "[e]\nNAME=E\n[/]\n";
+  server_.Serve(kBase + "win32.app.english.txt", good);
+  const std::string error_page = "<!DOCTYPE HTML>\n<html lang=\"en\">\n<body>Error response</body></html>\n";
+  for (const std::string& stored : {std::string(), std::string("\r\n"), error_page}) {
+    for (void (*load)() : {&FetchProgramList, &LoadProgramList}) {
+      dir_.Write("data/win32.app.english.txt", stored);
+      load();
+      EXPECT_EQ(dir_.Read("data/win32.app.english.txt"), good) << stored;
+    }
+  }
+  EXPECT_THAT(FullNames(), ElementsAre("E"));
+  EXPECT_THAT(ui().Boxes(), IsEmpty());
+}
+
 TEST_F(RetrievalTest, EnglishListFileIsFetchedTwiceByTheLoad) {
   server_.Serve(kBase + "win32.app.english.txt", "[e]\nNAME=E\n[/]\n");
   LoadProgramList();

@@ -20,7 +20,7 @@ bool refusalShown = false;
 
 std::string FetchSignatureText(const std::string& web_url) {
   auto stream = OpenGetStream(StreamUrl(web_url + trust::kSignatureSuffix));
-  if (!stream) return "";
+  if (!stream || !IsSuccessStatus(stream->StatusCode())) return "";
   std::string bytes;
   if (!stream->ReadAll(&bytes, kSignatureLimit)) return "";
   return bytes;

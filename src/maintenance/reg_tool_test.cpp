@@ -98,5 +98,24 @@ TEST_F(RegToolTest, ExistingValueNeedsForceToBeReplaced) {
             "\nHKEY_CURRENT_USER\\Environment\n    MINGW    REG_SZ    first\n\n");
 }
 
+TEST_F(RegToolTest, AddWithoutAValueNameWritesTheDefaultValue) {
+  struct Case {
+    const char* key;
+    const char* options;
+    const char* line;
+  } cases[] = {
+      {"Software\\Bare", "/f", "    (Default)    REG_SZ    "},
+      {"Software\\Text", "/d \"some text\" /f", "    (Default)    REG_SZ    some text"},
+      {"Software\\Number", "/t REG_DWORD /d 7 /f", "    (Default)    REG_DWORD    0x7"},
+  };
+  for (const Case& c : cases) {
+    Answer added = Reg(std::string("add HKCU\\") + c.key + " " + c.options);
+    EXPECT_EQ(added.status, 0) << c.options << added.err;
+    const std::string listing = std::string("\nHKEY_CURRENT_USER\\") + c.key + "\n" + c.line + "\n\n";
+    EXPECT_EQ(Reg(std::string("query HKCU\\") + c.key).out, listing) << c.options;
+    EXPECT_EQ(Reg(std::string("query HKCU\\") + c.key + " /ve").out, listing) << c.options;
+  }
+}
+
 }  // namespace
 }  // namespace corvane

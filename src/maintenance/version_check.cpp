@@ -29,10 +29,12 @@ constexpr int kChunkSize = 128;
 std::string VersionFileUrl() { return StreamUrl(CatalogueBase() + "version.txt"); }
 std::string UpdateArchiveUrl() { return ServerRoot() + "/download/" + kUpdateArchiveName; }
 
-// The body of a fresh GET of the version file, as bytes.
+// The body of a fresh GET of the version file, as bytes; empty when the
+// server answers with an error page ("500 Internal Server Error" would read
+// as version 500).
 std::string ReadVersionFile() {
   auto stream = OpenGetStream(VersionFileUrl());
-  if (!stream) return "";
+  if (!stream || !IsSuccessStatus(stream->StatusCode())) return "";
   std::string bytes;
   stream->ReadAll(&bytes, kVersionFileLimit);  // what arrived is used even after a failure
   return bytes;

@@ -101,6 +101,15 @@ TEST_F(VersionCheckTest, FailedArchiveDownloadIsOnlyLogged) {
   EXPECT_EQ(programVersion, "1.34");
 }
 
+TEST_F(VersionCheckTest, AnErrorPageOffersNoVersion) {
+  const std::string page = "500 Internal Server Error\n";
+  server_.Otherwise(testing::Reply().Send("HTTP/1.0 500 Internal Server Error\r\nContent-Length: " +
+                                          std::to_string(page.size()) + "\r\n\r\n" + page));
+  CheckVersion();
+  EXPECT_THAT(Boxes(), IsEmpty());
+  EXPECT_EQ(programVersion, "1.33");
+}
+
 TEST_F(VersionCheckTest, UnreachableServerIsReportedAndChangesNothing) {
   server_.Stop();
   CheckVersion();

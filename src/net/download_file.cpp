@@ -74,13 +74,29 @@ int Commit(const std::string& temporary, const std::string& target, BodyHash& ha
   return 1;
 }
 
-int PlainCopy(const std::string& web_url, const std::string& stream_url, const std::string& target,
-              BodyHash& hash) {
+// The GET answer positioned at the file's bytes, or null when there is no
+// answer or it is not the file: an error page or a redirect is never stored
+// in its place.  A status the user can act on goes to the activity log.
+std::unique_ptr<HttpStream> OpenFileBody(const std::string& web_url, const std::string& stream_url) {
   auto stream = OpenGetStream(stream_url);
   if (!stream) {
     DebugText("DownloadFile---no stream for " + stream_url);
-    return 0;
+    return nullptr;
   }
+  const int status = stream->StatusCode();
+  if (!IsSuccessStatus(status)) {
+    if (status != 0)
+      LogLine("Download failed - the server answered " + std::to_string(status) + " for <" + web_url + ">");
+    DebugText("DownloadFile---status " + std::to_string(status) + " for " + stream_url);
+    return nullptr;
+  }
+  return stream;
+}
+
+int PlainCopy(const std::string& web_url, const std::string& stream_url, const std::string& target,
+              BodyHash& hash) {
+  auto stream = OpenFileBody(web_url, stream_url);
+  if (!stream) return 0;
   std::string temporary = TemporaryName(target);
   auto out = runtime::Fs().OpenWrite(temporary);
   if (!out) return LocalFailure(temporary, target);
@@ -119,10 +135,10 @@ int CopyWithProgress(const std::string& web_url, const std::string& stream_url, 
   std::string temporary = TemporaryName(target);
   auto out = runtime::Fs().OpenWrite(temporary);
   if (!out) return LocalFailure(temporary, target);
-  auto stream = OpenGetStream(stream_url);
+  auto stream = OpenFileBody(web_url, stream_url);
   if (!stream) {
     out.reset();
-    return Abandon(temporary, "no stream for " + stream_url);
+    return Abandon(temporary, "no file body");
   }
   const long long chunk = std::max(chunk_size, 1);
   std::vector<char> buffer(std::min<std::size_t>(static_cast<std::size_t>(chunk), kLargestChunkBuffer));

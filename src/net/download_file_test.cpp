@@ -2,6 +2,7 @@
 
 #include "net/http_test_fixture.h"
 #include "runtime/file_system.h"
+#include "support/web_server.h"
 #include "trust/sha256.h"
 
 namespace corvane {
@@ -91,6 +92,57 @@ TEST_F(DownloadTest, AnswerClosedBeforeItsHeadersEndedReplacesNothing) {
   ExpectPreviousCopyKept();
   EXPECT_EQ(Download(false), 0);
   ExpectPreviousCopyKept();
+}
+
+TEST_F(DownloadTest, OnlyATwoHundredAnswerIsEverStored) {
+  const std::string page = "<html><head><title>Error</title></head></html>\n";
+  struct Case {
+    std::string head;
+    int result;
+  } cases[] = {
+      {"HTTP/1.0 404 File not found", 0},
+      {"HTTP/1.1 500 Internal Server Error", 0},
+      {"HTTP/1.1 301 Moved Permanently\r\nLocation: " + server_.Url("/elsewhere.zip"), -1},
+      {"HTTP/1.0 302 Found\r\nLocation: /relative.zip", -1},
+      {"Not an HTTP answer", 0},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    const std::string path = "/case" + std::to_string(n++) + "/pkg.zip";
+    const std::string headers = c.head + "\r\nContent-Length: " + std::to_string(page.size()) + "\r\n\r\n";
+    server_.On("HEAD", path, Reply().Send(headers));
+    server_.On("GET", path, Reply().Send(headers + page));
+    for (bool with_progress : {false, true}) {
+      PutPreviousCopy();
+      ProgressCallback progress = with_progress ? ProgressCallback([](float) {}) : nullptr;
+      EXPECT_EQ(DownloadFile(server_.Url(path), dir_ / "pkg.zip", progress, 128), c.result)
+          << c.head << (with_progress ? " with progress" : "");
+      ExpectPreviousCopyKept();
+    }
+  }
+}
+
+TEST_F(DownloadTest, WhatARealWebServerLacksReplacesNothing) {
+  dir_.Write("site/here.txt", "present\n");
+  dir_.Write("site/folder/inside.txt", "inside");
+  testing::WebServer web(dir_ / "site");
+  if (!web.Available()) GTEST_SKIP() << "python3 is not installed";
+  ASSERT_GT(web.Port(), 0) << "the web server did not start";
+  // Its 404 page carries a length, so the size query answers; a folder named
+  // without its slash is a redirect that carries a length of 0.
+  EXPECT_GT(FileSizeRemote(web.Url("/missing.zip")), 0);
+  EXPECT_EQ(FileSizeRemote(web.Url("/folder")), -1);
+  EXPECT_EQ(CheckRemoteFile(web.Url("/missing.txt")), 0);
+  for (const std::string path : {"/missing.zip", "/folder"}) {
+    for (bool with_progress : {false, true}) {
+      PutPreviousCopy();
+      ProgressCallback progress = with_progress ? ProgressCallback([](float) {}) : nullptr;
+      EXPECT_LE(DownloadFile(web.Url(path), dir_ / "pkg.zip", progress, 128), 0) << path;
+      ExpectPreviousCopyKept();
+    }
+  }
+  EXPECT_EQ(DownloadFile(web.Url("/here.txt"), dir_ / "pkg.zip", [](float) {}, 128), 1);
+  EXPECT_EQ(dir_.Read("pkg.zip"), "present\n");
 }
 
 TEST_F(DownloadTest, PlainCopyWithoutAnnouncedLengthRunsToTheClose) {

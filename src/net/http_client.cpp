@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "net/debug_channel.h"
+#include "net/html_tag.h"
 #include "runtime/socket.h"
 #include "runtime/text.h"
 
@@ -87,16 +88,30 @@ SizeAnswer QuerySize(const std::string& url) {
     DebugText("FileSizeRemote---send failed");
     return {};
   }
+  // The headers end at the empty line: some servers send the whole file
+  // after it even to HEAD, and that is no header.
   std::string line;
+  long long redirect_length = -1;
+  bool relocated = false;
   while (!stream->AtEnd()) {
-    if (!stream->ReadHeaderLine(&line)) break;
-    if (line.find("Content-Length:") != std::string::npos) return {HeaderNumber(line), false};
+    if (!stream->ReadHeaderLine(&line) || line.empty()) break;
+    const bool redirect = IsRedirectStatus(stream->StatusCode());
+    if (line.find("Content-Length:") != std::string::npos) {
+      if (!redirect) return {HeaderNumber(line), false};
+      if (redirect_length < 0) redirect_length = HeaderNumber(line);
+    }
+    if (redirect && line.find("Location:") != std::string::npos) relocated = true;
   }
   if (stream->Failed()) {
     DebugText("FileSizeRemote---" + stream->FailureReason());
     return {-1, true};
   }
-  return {};
+  // The length of a redirect is that of its own little page, not the file's.
+  if (relocated) {
+    DebugText("FileSizeRemote---redirected");
+    return {};
+  }
+  return {redirect_length, false};
 }
 
 class Resolver {
@@ -117,7 +132,7 @@ class Resolver {
     if (!SendRequest(*stream, "HEAD", path, host)) return "-1";
     std::string line;
     while (!stream->AtEnd()) {
-      if (!stream->ReadHeaderLine(&line)) break;
+      if (!stream->ReadHeaderLine(&line) || line.empty()) break;
       if (line.find("Location:") == std::string::npos) continue;
       std::string candidate = HeaderValue(line);
       if (Size(candidate) > 0) return candidate;
@@ -155,46 +170,6 @@ class Resolver {
 
   bool broken_ = false;
   int requests_ = 0;
-};
-
-// Finds the tag "<html>" in a body with the line rules applied: CR bytes are
-// dropped, LF and NUL end a line (a tag never spans two lines), letters
-// compared in lower case.  The tag may carry attributes ("<html lang=en>"):
-// web servers' own error pages start that way, and such a page must never be
-// taken for a text file.  Works on any amount of data in constant memory.
-class HtmlTagScanner {
- public:
-  void Feed(const char* data, std::size_t size) {
-    static constexpr char kName[] = "<html";
-    for (std::size_t i = 0; i < size && !found_; ++i) {
-      char c = data[i];
-      if (c == '\r') continue;
-      if (c == '\n' || c == '\0') {
-        matched_ = 0;
-        continue;
-      }
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-      if (matched_ == sizeof kName - 1) {
-        if (c == '>' || c == ' ' || c == '\t') {
-          found_ = true;
-          continue;
-        }
-        matched_ = 0;
-      }
-      // No proper prefix of the name recurs inside it, so a mismatch restarts
-      // the match at this character.
-      if (c == kName[matched_]) {
-        ++matched_;
-      } else {
-        matched_ = c == kName[0] ? 1 : 0;
-      }
-    }
-  }
-  bool Found() const { return found_; }
-
- private:
-  std::size_t matched_ = 0;
-  bool found_ = false;
 };
 
 enum class GetFailure { kNone, kNoConnection, kBroken };
@@ -254,6 +229,11 @@ int CheckRemoteFile(const std::string& web_url) {
   GetFailure why;
   auto stream = OpenGet(stream_url, &why);
   if (!stream) return why == GetFailure::kBroken ? 0 : 1;
+  // An error page is no text file of the server's, whatever it holds.
+  if (!IsSuccessStatus(stream->StatusCode())) {
+    DebugText("CheckRemoteFile---status " + std::to_string(stream->StatusCode()));
+    return 0;
+  }
   HtmlTagScanner scanner;
   char block[4096];
   std::size_t scanned = 0;

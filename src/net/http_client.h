@@ -1,9 +1,11 @@
 // The program's HTTP/1.0 client: the size of a remote file, the address that
 // really serves it, whether it is a text file, and downloads.  One exchange
-// per connection; no keep-alive, no chunked decoding, no HTTPS.  The status
-// line of a response is never examined: only the "Content-Length:" and
-// "Location:" headers (matched with their exact letter case, anywhere on the
-// line) and the sizes decide.
+// per connection; no keep-alive, no chunked decoding, no HTTPS.  The
+// "Content-Length:" and "Location:" headers (matched with their exact letter
+// case, anywhere on the line) and the sizes decide, with the status code read
+// once from the status line (HttpStream::StatusCode): a body is kept only
+// from a 2xx answer, and a 3xx answer with a location is a redirect, never a
+// file.  Every exchange reads the headers only up to the empty line.
 //
 // Address forms:
 //   web URL    "http://" + host + path; host may be "name:port" (default 80).
@@ -35,12 +37,14 @@ bool SplitWebUrl(const std::string& web_url, std::string* host, std::string* pat
 // Size in bytes from the "Content-Length:" header of a HEAD response (the
 // number after the line's first ':'; "12 bytes" gives 12, no digits give 0,
 // a 404 with a length gives that length).  -1 on every failure: no '/' in
-// the URL, no connection, no such header, a time-out, an over-long line or
-// more header bytes than HttpLimits allows.
+// the URL, no connection, no such header, a redirect (3xx with "Location:",
+// whatever length it carries), a time-out, an over-long line or more header
+// bytes than HttpLimits allows.
 long long FileSizeRemote(const std::string& web_url);
 
 // The URL that serves the file: the first "Location:" candidate of the HEAD
-// response whose size is above 0 (following the candidate's own redirects),
+// response whose size is above 0 (following the candidate's own redirects,
+// which have no size),
 // else the argument exactly as given (with its "http://").  "-1" when the
 // URL has no '/', no connection can be made, a wait times out, or the
 // redirects go deeper than 10 levels (a loop) or take more than 100 requests.
@@ -50,9 +54,9 @@ std::string ResolveLocation(const std::string& web_url);
 // 1 when the file's size can be had and its body has no line containing
 // "<html>" in any letter case (also 1 when the GET connection cannot be made
 // at all); -1 when such a line was seen; 0 when the size query fails (below
-// 0), the GET exchange fails midway (time-out, receive error) or the body
-// runs past HttpLimits::max_checked_body_bytes without such a line (reading
-// stops there).
+// 0), the GET answer is not 2xx, the GET exchange fails midway (time-out,
+// receive error) or the body runs past HttpLimits::max_checked_body_bytes
+// without such a line (reading stops there).
 int CheckRemoteFile(const std::string& web_url);
 
 // Called after each chunk of a download with received / total, where received
@@ -71,12 +75,14 @@ using ProgressCallback = std::function<void(float fraction)>;
 //   with their empty line and the file's size equals the size from a second
 //   HEAD query.
 // A body that runs past the size it must have ends the transfer at once.  A
-// local file that cannot be created or written (a full disk) is also written
-// to the activity log: it is the one failure the user can mend.
+// GET answered with a status outside 2xx (an error page, a redirect) stores
+// nothing.  A local file that cannot be created or written (a full disk) and
+// an error status are also written to the activity log: the user can act on
+// those.
 // Returns 1 when downloaded and complete; 0 on failure (empty URL, no GET
-// connection, a URL without "http://", local file not writable, a write
-// error, a size mismatch, a time-out); -1 when the first size query fails
-// (below 0) and nothing was opened.
+// connection, a URL without "http://", a status outside 2xx, local file not
+// writable, a write error, a size mismatch, a time-out); -1 when the first
+// size query fails (below 0) and nothing was opened.
 int DownloadFile(const std::string& web_url, const std::string& local_path,
                  const ProgressCallback& progress, int chunk_size);
 
@@ -94,7 +100,8 @@ int DownloadFile(const std::string& web_url, const std::string& local_path,
                  const ProgressCallback& progress, int chunk_size, BodyCheck* check);
 
 // GET on a stream URL: a stream positioned at the first byte of the body (the
-// status line and headers read and skipped).  Null when the protocol (the
+// status line and headers read and skipped; the status code kept in the
+// stream, whatever it is).  Null when the protocol (the
 // text before "::", any case) is not "http", no connection can be made, or
 // the headers cannot be read (time-out, over-long line or headers).  The
 // port in the host is honoured.  The caller owns the stream; destroying it
@@ -112,8 +119,8 @@ struct HttpLimits {
   // locations, each redirecting again, would otherwise grow exponentially).
   int max_resolve_requests = 100;
   std::size_t max_line_bytes = std::size_t{1} << 20;
-  // Bytes of status line and headers one response may send (HEAD answers are
-  // read whole as headers): past it the exchange fails as a broken one.
+  // Bytes of status line and headers one response may send: past it the
+  // exchange fails as a broken one.
   std::size_t max_header_bytes = std::size_t{4} << 20;
   // Body bytes CheckRemoteFile reads at most: it checks small text files,
   // and a body without end must not hold it for ever.

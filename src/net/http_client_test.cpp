@@ -107,6 +107,53 @@ TEST_F(HttpTest, ManyLocationsPerAnswerAreCutOffByTheRequestBudget) {
   EXPECT_LE(server_.Connections(), GetHttpLimits().max_resolve_requests + 1);
 }
 
+// nginx and others put the length of their own little page on a redirect.
+Reply RedirectWithLength(const std::string& location) {
+  return Reply().Send("HTTP/1.1 301 Moved Permanently\r\nContent-Length: 145\r\nLocation: " + location +
+                      "\r\n\r\n");
+}
+
+TEST_F(HttpTest, RedirectsCarryingALengthAreFollowedAndNeverSized) {
+  server_.On("HEAD", "/a", RedirectWithLength(server_.Url("/b")));
+  server_.On("HEAD", "/b", RedirectWithLength(server_.Url("/c")));
+  server_.Serve("/c", "data");
+  server_.On("HEAD", "/loop1", RedirectWithLength(server_.Url("/loop2")));
+  server_.On("HEAD", "/loop2", RedirectWithLength(server_.Url("/loop1")));
+  EXPECT_EQ(FileSizeRemote(server_.Url("/a")), -1);
+  EXPECT_EQ(CheckRemoteFile(server_.Url("/a")), 0);
+  EXPECT_EQ(ResolveLocation(server_.Url("/a")), server_.Url("/c"));
+  EXPECT_EQ(ResolveLocation(server_.Url("/loop1")), "-1");
+}
+
+TEST_F(HttpTest, AHeadAnswerCarryingTheWholeFileIsReadOnlyToItsEmptyLine) {
+  // busybox httpd answers HEAD as it answers GET; the file is far larger
+  // than the header limit and holds a line that looks like a header.
+  HttpLimits limits = GetHttpLimits();
+  limits.max_header_bytes = 16 * 1024;
+  SetHttpLimits(limits);
+  std::string body = "Location: " + server_.Url("/elsewhere") + "\n";
+  while (body.size() < 256 * 1024) body += std::string(99, 'b') + "\n";
+  server_.On("HEAD", "/big", testing::OkReply(body));
+  server_.On("GET", "/big", testing::OkReply(body));
+  const std::string url = server_.Url("/big");
+  EXPECT_EQ(FileSizeRemote(url), static_cast<long long>(body.size()));
+  EXPECT_EQ(ResolveLocation(url), url);
+  EXPECT_EQ(DownloadFile(url, dir_ / "big", [](float) {}, 4096), 1);
+  EXPECT_EQ(dir_.Read("big"), body);
+  for (const auto& line : server_.RequestLines()) EXPECT_EQ(line.find("/elsewhere"), std::string::npos);
+}
+
+TEST_F(HttpTest, StatusCodeIsReadFromTheFirstLineOnly) {
+  struct Case {
+    const char* line;
+    int code;
+  } cases[] = {
+      {"HTTP/1.0 200 OK", 200}, {"HTTP/1.1 404", 404}, {"HTTP/1.0  302 Found", 302}, {"HTTP/1.0 2000 OK", 0},
+      {"HTTP/1.0 20 OK", 0},    {"http/1.0 200 OK", 0}, {"HTTP/1.0", 0},             {"garbage 200", 0},
+  };
+  for (const Case& c : cases) EXPECT_EQ(StatusLineCode(c.line), c.code) << c.line;
+}
+
 TEST_F(HttpTest, CheckRemoteFileLooksForAnHtmlTagInAnyCase) {
   struct Case {
     const char* body;
@@ -128,6 +175,10 @@ TEST_F(HttpTest, CheckRemoteFileLooksForAnHtmlTagInAnyCase) {
   }
   EXPECT_EQ(CheckRemoteFile(server_.Url("/missing.txt")), 0);
   EXPECT_TRUE(Debugged("---Size <0"));
+  // A missing file answered with a sized error page that is no HTML.
+  server_.On("HEAD", "/gone.txt", Reply().Send("HTTP/1.0 404 Not Found\r\nContent-Length: 9\r\n\r\n"));
+  server_.On("GET", "/gone.txt", Reply().Send("HTTP/1.0 404 Not Found\r\nContent-Length: 9\r\n\r\nNot found"));
+  EXPECT_EQ(CheckRemoteFile(server_.Url("/gone.txt")), 0);
   // The HEAD answers, the GET connection cannot be made: the stream form lacks "::".
   server_.Serve("/x.txt", "<html>");
   EXPECT_EQ(CheckRemoteFile("127.0.0.1:" + std::to_string(server_.Port()) + "/x.txt"), 1);

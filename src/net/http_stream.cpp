@@ -53,6 +53,17 @@ long long HeaderNumber(const std::string& line) {
   return negative ? -n : n;
 }
 
+int StatusLineCode(const std::string& line) {
+  if (line.compare(0, 5, "HTTP/") != 0) return 0;
+  std::size_t i = line.find(' ', 5);
+  if (i == std::string::npos) return 0;
+  while (i < line.size() && line[i] == ' ') ++i;
+  int code = 0;
+  std::size_t digits = 0;
+  for (; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i, ++digits) code = code * 10 + (line[i] - '0');
+  return digits == 3 ? code : 0;
+}
+
 HttpStream::HttpStream(std::unique_ptr<runtime::Socket> socket, int read_idle_ms, std::size_t max_line_bytes,
                        std::size_t max_header_bytes)
     : socket_(std::move(socket)),
@@ -196,6 +207,10 @@ bool HttpStream::ReadHeaderLine(std::string* line) {
     line->clear();
     Fail("headers too long");
     return false;
+  }
+  if (!status_line_read_) {
+    status_line_read_ = true;
+    status_code_ = StatusLineCode(*line);
   }
   KeepWindowAlive();
   return true;

@@ -46,8 +46,9 @@ class HttpStream {
   // ReadLine for the status line and headers: the bytes of every such line
   // count against the header limit (a server that sends header lines without
   // end would otherwise hold the client for ever), and the window is let
-  // process its messages after each line.  False on failure, "headers too
-  // long" included.
+  // process its messages after each line.  The first line read this way is
+  // taken as the status line (see StatusCode).  False on failure, "headers
+  // too long" included.
   bool ReadHeaderLine(std::string* line);
 
   // Reads up to size bytes: the count (at least 1 unless the body has ended),
@@ -68,6 +69,10 @@ class HttpStream {
   // than the end of the data): a response cut off before its body.
   bool HeadersComplete() const { return headers_complete_; }
   long long AnnouncedLength() const { return announced_length_; }
+  // The status code of the response's first line ("HTTP/1.0 404 Not Found"
+  // gives 404); 0 while none has been read or when that line is no status
+  // line.  Read once, by the first ReadHeaderLine.
+  int StatusCode() const { return status_code_; }
 
   bool Failed() const { return failed_; }
   // Why the stream failed ("time-out", "receive error", "line too long",
@@ -98,6 +103,8 @@ class HttpStream {
   bool has_announced_length_ = false;
   bool headers_complete_ = false;
   bool line_terminated_ = false;  // the last line read ended at LF or NUL
+  bool status_line_read_ = false;
+  int status_code_ = 0;
   long long announced_length_ = -1;
 };
 
@@ -107,5 +114,14 @@ class HttpStream {
 long long HeaderNumber(const std::string& line);
 // The text after the first ':' of a header line, trimmed the same way.
 std::string HeaderValue(const std::string& line);
+
+// The code of a status line "HTTP/<version> <three digits>[ reason]"; 0 for
+// any other line.
+int StatusLineCode(const std::string& line);
+// 2xx: the body is the resource asked for.  Anything else (an error page, a
+// redirect, no status line at all) must never be kept as that resource.
+inline bool IsSuccessStatus(int code) { return code >= 200 && code <= 299; }
+// 3xx: the answer sends the client elsewhere (with a "Location:" header).
+inline bool IsRedirectStatus(int code) { return code >= 300 && code <= 399; }
 
 }  // namespace corvane

@@ -6,9 +6,11 @@
 #include "app/after_event.h"
 #include "app/download_page.h"
 #include "app/download_run.h"
+#include "app/page_preparation.h"
 #include "app/start_page.h"
 #include "install/install_page.h"
 #include "settings/messages.h"
+#include "widgets/tmultibutton.h"
 
 namespace corvane::testing {
 namespace {
@@ -133,6 +135,64 @@ TEST_F(DownloadRunTest, StopAfterTheFirstFileAndStartAgainBeginsWithTheFirst) {
   EXPECT_FALSE(downloading);
   EXPECT_EQ(downloadStatusLabel->Text(), "All files downloaded!");
   EXPECT_EQ(app.home.Read("download/prog03.zip"), Bytes(300, '3'));
+}
+
+TEST_F(DownloadRunTest, AMirrorThatTellsTheSizeButNeverDeliversIsLeftAfterFourTries) {
+  app.server.On("HEAD", "/broken/delta.zip", HeadReply(1000));
+  app.server.On("GET", "/broken/delta.zip",
+                Reply().Send("HTTP/1.0 200 OK\r\nContent-Length: 1000\r\n\r\n" + Bytes(500, 'd')));
+  app.server.Serve("/files/delta.zip", Bytes(1000, 'd'));
+  StartAndOpenDownloadPage({{"D", "Delta", {"/broken/delta.zip", "/files/delta.zip"}}});
+  RunToEnd(10);
+  EXPECT_FALSE(downloading);
+  EXPECT_TRUE(app.LogHas("Change URL...<" + app.server.Url("/files/delta.zip") + ">"));
+  EXPECT_EQ(app.home.Read("download/delta.zip"), Bytes(1000, 'd'));
+  int broken_gets = 0;
+  for (const std::string& line : app.server.RequestLines()) broken_gets += line == "GET /broken/delta.zip HTTP/1.0";
+  EXPECT_EQ(broken_gets, 4);
+}
+
+TEST_F(DownloadRunTest, TicksChangedDuringARunWaitForTheNextRun) {
+  // The first program's first three transfers break off, so the run is still
+  // on it while the user goes back and ticks the second program.
+  for (int i = 0; i < 3; ++i)
+    app.server.On("GET", "/files/prog01.zip",
+                  Reply().Send("HTTP/1.0 200 OK\r\nContent-Length: 300\r\n\r\n" + Bytes(100, '1')));
+  app.server.On("GET", "/files/prog01.zip", OkReply(Bytes(300, '1')));
+  app.server.On("HEAD", "/files/prog01.zip", HeadReply(300));
+  app.server.Serve("/files/prog02.zip", Bytes(300, '2'));
+  app.server.Serve("/files/prog03.zip", Bytes(300, '3'));
+  app.ServeStandardFiles();
+  app.ServeCatalogue("english", app.Catalogue(Programs(3)));
+  app.PrepareHome();
+  app.Start();
+  app.ui->Click(programChooser->array[1]->button);  // Program 02 unticked
+  app.Turn();
+  app.ui->Click(goToDownloadButton);
+  app.Turn();
+  app.ui->Click(downloadButton);
+  app.Turn();
+  app.ui->SelectTab(mainApp->tabber, 0);
+  app.Turn();
+  app.ui->Click(programChooser->array[1]->button);  // Program 02 ticked during the run
+  app.Turn();
+  ASSERT_EQ(downloadIndex, 1);
+  app.ui->SelectTab(mainApp->tabber, 1);
+  app.Turn();
+  EXPECT_FALSE(downloadButton->Enabled());
+  EXPECT_TRUE(downloadStopButton->Enabled());
+
+  for (int i = 0; i < 10 && downloading; ++i) app.Turn();
+  EXPECT_EQ(downloadStatusLabel->Text(), "All files downloaded!");
+  EXPECT_EQ(app.home.Read("download/prog01.zip"), Bytes(300, '1'));
+  EXPECT_EQ(app.home.Read("download/prog03.zip"), Bytes(300, '3'));
+  EXPECT_FALSE(app.home.Exists("download/prog02.zip"));
+  // Leaving the page and coming back prepares the next run with the new ticks.
+  app.ui->SelectTab(mainApp->tabber, 0);
+  app.Turn();
+  app.ui->SelectTab(mainApp->tabber, 1);
+  app.Turn();
+  EXPECT_EQ(downloadQueue.size(), 3u);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "app/start_page.h"
 #include "install/install_page.h"
 #include "runtime/file_system.h"
+#include "support/web_server.h"
 
 namespace corvane::testing {
 namespace {
@@ -126,6 +127,24 @@ TEST_F(HostileDownloadRunTest, AFullDiskFailsEachTransferCleanlyAndTheRunGoesOnO
   EXPECT_FALSE(downloading);
   EXPECT_EQ(downloadStatusLabel->Text(), "All files downloaded!");
   EXPECT_EQ(app.home.Read("download/alpha.zip"), Bytes(5000, 'a'));
+}
+
+TEST_F(HostileDownloadRunTest, APackageARealWebServerLacksIsGivenUpAndNeverStored) {
+  app.home.Write("site/files/beta.zip", Bytes(900, 'b'));
+  WebServer web(app.home / "site");
+  if (!web.Available()) GTEST_SKIP() << "python3 is not installed";
+  ASSERT_GT(web.Port(), 0) << "the web server did not start";
+  StartAndOpenDownloadPage({{"A", "Alpha", {web.Url("/files/alpha.zip")}},
+                            {"B", "Beta", {web.Url("/files/beta.zip")}}});
+  app.home.Write("download/alpha.zip", "the older, complete alpha");
+  app.ui->Click(downloadButton);
+  app.Turn();
+  EXPECT_LE(RunToEnd(10), 10);
+  EXPECT_FALSE(downloading);
+  EXPECT_TRUE(app.LogHas("Download failed - the server answered 404 for <" + web.Url("/files/alpha.zip") + ">"));
+  EXPECT_TRUE(app.LogHas("Tried 3 times! No way...."));
+  EXPECT_EQ(app.home.Read("download/alpha.zip"), "the older, complete alpha");
+  EXPECT_EQ(app.home.Read("download/beta.zip"), Bytes(900, 'b'));
 }
 
 }  // namespace

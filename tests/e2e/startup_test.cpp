@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "app/main_menus.h"
 #include "app/start_page.h"
 #include "settings/config.h"
 #include "settings/messages.h"
@@ -49,7 +50,7 @@ TEST(StartUp, FirstRunWritesEnglishAndFreshConfigurationAndAsksBothFolders) {
   EXPECT_EQ(startHeading->Text(), messages[54] + " (11/12)");
 }
 
-TEST(StartUp, ConfiguredLanguageShowsItsTextsWhileCatalogueAndSavingUseEnglish) {
+TEST(StartUp, ConfiguredLanguageIsKeptForTextsCatalogueAndSaving) {
   AppHarness app;
   const std::string italian = "20::Archivio\r\n39::Esci\r\n53::Vai al download>\r\n";
   app.ServeStandardFiles({"english.lang", "italiano.lang"});
@@ -61,24 +62,36 @@ TEST(StartUp, ConfiguredLanguageShowsItsTextsWhileCatalogueAndSavingUseEnglish) 
   app.Start();
 
   EXPECT_EQ(goToDownloadButton->Text(), "Vai al download>");
-  EXPECT_EQ(messages[20], "Archivio");
-  EXPECT_EQ(LANGUAGE, "ENGLISH");
-  // The catalogue loaded by the language refresh is the configured one; the
-  // next reload is English.
-  ASSERT_EQ(programChooser->CountItems(), 1);
-  EXPECT_EQ(programChooser->array[0]->button->Text(), "Programma Uno");
+  EXPECT_EQ(LANGUAGE, "ITALIANO");
+  ASSERT_EQ(languageItems.size(), 2u);
+  EXPECT_TRUE(languageItems[1]->Checked());
+  EXPECT_FALSE(languageItems[0]->Checked());
+  // The catalogue is Italian, and stays so when it is reloaded.
   app.ui->Click(updateListButton);
   app.Turn();
-  ASSERT_EQ(programChooser->CountItems(), 2);
-  EXPECT_EQ(programChooser->array[0]->button->Text(), "Program 01");
+  ASSERT_EQ(programChooser->CountItems(), 1);
+  EXPECT_EQ(programChooser->array[0]->button->Text(), "Programma Uno");
 
   ASSERT_TRUE(app.ui->ChooseMenu(app.Window(), 1999));  // Exit, then OK
   app.Turn();
   EXPECT_FALSE(mainApp->Running());
-  EXPECT_EQ(app.ConfigLines().at(0), "LANGUAGE=ENGLISH");
+  EXPECT_EQ(app.ConfigLines().at(0), "LANGUAGE=ITALIANO");
 }
 
-TEST(StartUp, WithoutEnglishFileLanguageKeepsItsValueAndTheLogSaysSo) {
+TEST(StartUp, ConfiguredLanguageWithoutItsFileGivesWayToEnglishEverywhere) {
+  AppHarness app;
+  app.ServeStandardFiles();
+  app.ServeCatalogue("english", app.Catalogue(Programs(2)));
+  app.ServeCatalogue("italiano", app.Catalogue({{"UNO", "Programma Uno", {"/files/uno.zip"}}}));
+  app.PrepareHome("ITALIANO");
+  app.Start();
+  EXPECT_EQ(LANGUAGE, "ENGLISH");
+  EXPECT_TRUE(languageItems.at(0)->Checked());
+  ASSERT_EQ(programChooser->CountItems(), 2);
+  EXPECT_EQ(programChooser->array[0]->button->Text(), "Program 01");
+}
+
+TEST(StartUp, WithoutEnglishFileTheConfiguredLanguageWithItsFileIsKept) {
   AppHarness app;
   app.ServeStandardFiles({});
   app.PrepareHome("DEUTSCH");
@@ -86,7 +99,6 @@ TEST(StartUp, WithoutEnglishFileLanguageKeepsItsValueAndTheLogSaysSo) {
   app.home.Write("lang/deutsch.lang", "53::Weiter zum Download>\r\n");
   app.Start();
   EXPECT_EQ(LANGUAGE, "DEUTSCH");
-  EXPECT_TRUE(app.LogHas("No English language file in lang - LANGUAGE stays <DEUTSCH>"));
   EXPECT_EQ(goToDownloadButton->Text(), "Weiter zum Download>");
 }
 

@@ -214,32 +214,31 @@ bool MakeValue(const Options& o, RegValue* value) {
   }
 }
 
+// Without /v or /ve the value written is the key's (Default) one, with the
+// data of /d or empty: "reg add KEY /f" leaves an empty (Default) REG_SZ.
 int Add(const std::vector<std::string>& args) {
   Options o;
   if (!ParseOptions(args, true, &o)) return Syntax("add");
   RegValue value;
-  if (o.has_name && !MakeValue(o, &value)) return Syntax("add");
+  if (!MakeValue(o, &value)) return Syntax("add");
   Registry& reg = Reg();
   RegHandle key = 0;
   if (!reg.CreateKey(o.key.root, o.key.sub_path, &key)) return Fail("ERROR: The key could not be created.");
-  if (o.has_name) {
-    RegValue existing;
-    if (!o.force && reg.QueryValue(key, o.name, &existing)) {
-      std::cout << "Value " << (o.name.empty() ? "(Default)" : o.name) << " exists, overwrite(Yes/No)? "
-                << std::flush;
-      std::string answer;
-      std::getline(std::cin, answer);
-      answer = Trim(answer);
-      if (!EqualsIgnoreCase(answer, "yes") && !EqualsIgnoreCase(answer, "y")) {
-        reg.CloseKey(key);
-        std::cout << "The operation was cancelled.\n";
-        return 1;
-      }
-    }
-    if (!reg.SetValue(key, o.name, value)) {
+  RegValue existing;
+  if (!o.force && reg.QueryValue(key, o.name, &existing)) {
+    std::cout << "Value " << (o.name.empty() ? "(Default)" : o.name) << " exists, overwrite(Yes/No)? " << std::flush;
+    std::string answer;
+    std::getline(std::cin, answer);
+    answer = Trim(answer);
+    if (!EqualsIgnoreCase(answer, "yes") && !EqualsIgnoreCase(answer, "y")) {
       reg.CloseKey(key);
-      return Fail("ERROR: The value could not be written.");
+      std::cout << "The operation was cancelled.\n";
+      return 1;
     }
+  }
+  if (!reg.SetValue(key, o.name, value)) {
+    reg.CloseKey(key);
+    return Fail("ERROR: The value could not be written.");
   }
   reg.CloseKey(key);
   std::cout << "The operation completed successfully.\n";
