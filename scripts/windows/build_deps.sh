@@ -276,6 +276,12 @@ build_libsodium() {
   local dir
   dir="$(source_dir libsodium)"
   say "libsodium"
+  # Debian's source carries no configure script: it is made here (never by
+  # the upstream autogen.sh, which would fetch files from the network).
+  if [ ! -x "$dir/configure" ]; then
+    (cd "$dir" && autoreconf -if >"$DEPS/obj/libsodium-autoreconf.log" 2>&1) ||
+      { cat "$DEPS/obj/libsodium-autoreconf.log" >&2; exit 1; }
+  fi
   mkdir -p "$DEPS/obj/libsodium"
   (cd "$DEPS/obj/libsodium" &&
     "$dir/configure" --host="$TRIPLE" --prefix="$PREFIX" --disable-shared --enable-static \
