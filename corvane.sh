@@ -17,6 +17,8 @@ PACKAGES=(cmake g++ make pkg-config libgtest-dev libgmock-dev
   clang-14 libclang-rt-14-dev dpkg-dev file)
 # HTTPS: mbedTLS, the system's trusted roots, and openssl for the tests' certificates.
 PACKAGES+=(libmbedtls-dev ca-certificates openssl)
+# Trust: hashes and signatures (libsodium), the publishers' signing tool.
+PACKAGES+=(libsodium-dev minisign)
 
 setup() {
   local missing=()

@@ -6,6 +6,9 @@
 // median.  Also reports the peak memory above the process's baseline during
 // the transfer, the longest gap between two passes of "process pending
 // window messages", and whether the callback saw every chunk's fraction.
+// A second pair of transfers checks the package as a signed catalogue asks:
+// DownloadFile hashing the bytes as they arrive (SHA-256) against
+// `curl -s -o f && sha256sum f`, the two tools' times added up.
 //
 // Usage: corvane-bench-download --server http://127.0.0.1:PORT --web-root DIR
 //          --work DIR [--runs 5] [--mib 256] [--ca-file PEM]
@@ -32,6 +35,7 @@
 #include "process_usage.h"
 #include "progress_check.h"
 #include "reference_tool.h"
+#include "trust/sha256.h"
 #include "runtime/environment.h"
 #include "runtime/file_system.h"
 #include "toolkit/headless/headless_backend.h"
@@ -71,8 +75,9 @@ bool WriteRandomFile(const std::string& path, long long bytes) {
   return out->Close();
 }
 
+// With sha256 not empty the download is checked against it as it arrives.
 CorvaneRun RunCorvane(tk::HeadlessBackend& ui, const std::string& url, const std::string& target,
-                      long long total) {
+                      long long total, const std::string& sha256 = "") {
   Fs().DeleteFile(target);
   CorvaneRun run;
   ProgressCheck check(total, kChunk);
@@ -87,7 +92,8 @@ CorvaneRun RunCorvane(tk::HeadlessBackend& ui, const std::string& url, const std
   const Clock::time_point start = Clock::now();
   // An empty local path: the file goes to the program folder's "download",
   // as in the wizard.
-  const int result = DownloadFile(url, "", callback, kChunk);
+  BodyCheck body{sha256};
+  const int result = DownloadFile(url, "", callback, kChunk, sha256.empty() ? nullptr : &body);
   run.ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
   run.cpu_ms = OwnCpuMs() - cpu_before;
   const long long peak = PeakResidentKib();
@@ -96,7 +102,7 @@ CorvaneRun RunCorvane(tk::HeadlessBackend& ui, const std::string& url, const std
   run.pumps = ui.PumpCount();
   run.calls = check.Calls();
   run.every_chunk = check.Complete();
-  run.ok = result == 1 && Fs().FileSize(target) == total;
+  run.ok = result == 1 && Fs().FileSize(target) == total && !body.mismatch;
   if (result != 1) std::cerr << "error: DownloadFile answered " << result << "\n";
   return run;
 }
@@ -125,6 +131,23 @@ CurlFigures CurlRun(const std::string& curl, const std::string& url, const std::
   return figures;
 }
 
+// curl, then sha256sum of what it saved: the two tools' times added up, as
+// a shell's "curl -s -o f && sha256sum f" takes them one after the other.
+CurlFigures CurlAndHashRun(const std::string& curl, const std::string& sha256sum, const std::string& url,
+                           const std::string& target, const std::string& expected,
+                           const std::string& ca_file) {
+  CurlFigures figures = CurlRun(curl, url, target, ca_file);
+  if (figures.ms < 0) return figures;
+  ToolRun hash = RunTool(sha256sum + " " + target);
+  if (!hash.ok || hash.output.rfind(expected, 0) != 0) {
+    std::cerr << "error: sha256sum failed or disagrees: " << hash.output << "\n";
+    return CurlFigures{};
+  }
+  figures.ms += hash.wall_ms;
+  figures.cpu_ms += hash.cpu_ms;
+  return figures;
+}
+
 int Run(const BenchOptions& options) {
   const std::string server = options.Text("server");
   const std::string web_root = Fs().Absolute(options.Text("web-root"));
@@ -139,8 +162,9 @@ int Run(const BenchOptions& options) {
     return 2;
   }
   const std::string curl = LocateTool("curl");
-  if (curl.empty()) {
-    std::cerr << "error: curl is not installed\n";
+  const std::string sha256sum = LocateTool("sha256sum");
+  if (curl.empty() || sha256sum.empty()) {
+    std::cerr << "error: curl or sha256sum is not installed\n";
     return 1;
   }
   const std::string source = web_root + "/" + kFileName;
@@ -149,6 +173,7 @@ int Run(const BenchOptions& options) {
     std::cerr << "error: cannot write the test file below " << web_root << " and " << work << "\n";
     return 1;
   }
+  const std::string expected = trust::Sha256OfFile(source);
   const std::string curl_target = work + "/curl.bin";
   const std::string corvane_target = work + "/download/" + kFileName;
 
@@ -166,6 +191,7 @@ int Run(const BenchOptions& options) {
   // One unmeasured transfer brings the file into the page cache for both.
   if (CurlRun(curl, url, curl_target, ca_file).ms < 0) status = 1;
   std::vector<double> curl_ms, corvane_ms, curl_cpu, corvane_cpu, gaps, peaks;
+  std::vector<double> hashed_curl_ms, hashed_ms, hashed_peaks;
   bool all_ok = status == 0, every_chunk = true;
   std::int64_t calls = 0, pumps = 0;
   for (int i = 0; i < runs && all_ok; ++i) {
@@ -175,10 +201,21 @@ int Run(const BenchOptions& options) {
     if (i % 2 == 0) reference = CurlRun(curl, url, curl_target, ca_file);
     mine = RunCorvane(ui, url, corvane_target, total);
     if (i % 2 == 1) reference = CurlRun(curl, url, curl_target, ca_file);
-    if (reference.ms < 0 || !mine.ok) {
+    CurlFigures hashed_reference;
+    CorvaneRun hashed;
+    if (i % 2 == 1) hashed_reference = CurlAndHashRun(curl, sha256sum, url, curl_target, expected, ca_file);
+    hashed = RunCorvane(ui, url, corvane_target, total, expected);
+    if (i % 2 == 0) hashed_reference = CurlAndHashRun(curl, sha256sum, url, curl_target, expected, ca_file);
+    if (reference.ms < 0 || !mine.ok || hashed_reference.ms < 0 || !hashed.ok) {
       all_ok = false;
       break;
     }
+    hashed_curl_ms.push_back(hashed_reference.ms);
+    hashed_ms.push_back(hashed.ms);
+    hashed_peaks.push_back(static_cast<double>(hashed.peak_above_kib));
+    std::printf("download run %d with SHA-256: Corvane %s (peak +%s), curl + sha256sum %s\n", i + 1,
+                FormatMs(hashed.ms).c_str(), FormatKib(hashed.peak_above_kib).c_str(),
+                FormatMs(hashed_reference.ms).c_str());
     if (i == 0 && (!SameFile(corvane_target, source) || !SameFile(curl_target, source))) {
       std::cerr << "error: a downloaded file differs from the served one\n";
       all_ok = false;
@@ -229,6 +266,20 @@ int Run(const BenchOptions& options) {
                                      FormatKib(static_cast<long long>(worst_peak)) + ")",
                                  FormatKib(static_cast<long long>(peak)), "", "", "<= 16 MiB",
                                  peak >= 0 && peak <= 16 * 1024})
+                          .c_str());
+  const double hashed_mine = Median(hashed_ms), hashed_reference = Median(hashed_curl_ms);
+  const double hashed_ratio = hashed_mine / hashed_reference;
+  std::printf("%s\n", TableLine({scheme + "Download " + size + " with SHA-256 check as it arrives, with progress (time)",
+                                 FormatMs(hashed_mine), "curl + sha256sum " + FormatMs(hashed_reference),
+                                 FormatRatio(hashed_ratio), "<= 1.1", hashed_ratio <= 1.1})
+                          .c_str());
+  double worst_hashed_peak = 0;
+  for (double p : hashed_peaks) worst_hashed_peak = std::max(worst_hashed_peak, p);
+  const double hashed_peak = Median(hashed_peaks);
+  std::printf("%s\n", TableLine({scheme + "Download with SHA-256: peak memory above baseline (worst run " +
+                                     FormatKib(static_cast<long long>(worst_hashed_peak)) + ")",
+                                 FormatKib(static_cast<long long>(hashed_peak)), "", "", "<= 16 MiB",
+                                 hashed_peak >= 0 && hashed_peak <= 16 * 1024})
                           .c_str());
   std::printf("%s\n", TableLine({scheme + "Responsiveness: longest gap between message passes (worst run " +
                                      std::to_string(static_cast<long long>(worst_gap)) + " ms; " +

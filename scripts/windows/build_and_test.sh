@@ -30,6 +30,8 @@ PACKAGES=(cmake make pkg-config dpkg-dev g++-mingw-w64-x86-64-posix gcc-mingw-w6
   binutils-mingw-w64-x86-64 libgtest-dev libgmock-dev wine wine64 xvfb xauth xdotool
   imagemagick python3 zip unzip
   openssl)  # the HTTPS tests' certificates
+# libsodium's configure script is made from Debian's source with these.
+PACKAGES+=(autoconf automake libtool)
 
 STEP_START=$SECONDS
 TIMES=()

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the Windows libraries Corvane links (zlib with minizip, libpng, FLTK,
-# mbedTLS, GoogleTest) from Debian's own source packages with the mingw-w64 tools.
+# mbedTLS, libsodium, GoogleTest) from Debian's own source packages with the mingw-w64 tools.
 #
 #   scripts/windows/build_deps.sh DEPS_DIR
 #
@@ -284,6 +284,31 @@ build_mbedtls() {
   mark mbedtls
 }
 
+# libsodium: SHA-256 and the Ed25519/BLAKE2b checks of minisign signatures.
+# A static library, so its header must not ask for DLL imports (SODIUM_STATIC);
+# its random source needs advapi32.
+build_libsodium() {
+  built libsodium && return
+  fetch_source libsodium
+  local dir
+  dir="$(source_dir libsodium)"
+  say "libsodium"
+  # Debian's source carries no configure script: it is made here (never by
+  # the upstream autogen.sh, which would fetch files from the network).
+  if [ ! -x "$dir/configure" ]; then
+    (cd "$dir" && autoreconf -if >"$DEPS/obj/libsodium-autoreconf.log" 2>&1) ||
+      { cat "$DEPS/obj/libsodium-autoreconf.log" >&2; exit 1; }
+  fi
+  mkdir -p "$DEPS/obj/libsodium"
+  (cd "$DEPS/obj/libsodium" &&
+    "$dir/configure" --host="$TRIPLE" --prefix="$PREFIX" --disable-shared --enable-static \
+      --disable-ssp --disable-dependency-tracking CC="$TRIPLE-gcc-posix" >/dev/null &&
+    make -j "$JOBS" >/dev/null && make install >/dev/null)
+  sed -i -e 's/^Cflags: \(.*\)$/Cflags: \1 -DSODIUM_STATIC/' \
+    -e 's/^Libs: \(.*\)$/Libs: \1 -ladvapi32/' "$PREFIX/lib/pkgconfig/libsodium.pc"
+  mark libsodium
+}
+
 build_googletest() {
   built googletest && return
   local dir=/usr/src/googletest
@@ -300,5 +325,6 @@ build_zlib
 build_libpng
 build_fltk
 build_mbedtls
+build_libsodium
 build_googletest
 say "ready in $PREFIX"

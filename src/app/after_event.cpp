@@ -6,6 +6,7 @@
 #include "app/page_preparation.h"
 #include "app/program_list_view.h"
 #include "app/start_page.h"
+#include "catalogue/package_check.h"
 #include "install/install_page.h"
 #include "install/package_scan.h"
 #include "settings/messages.h"
@@ -65,6 +66,7 @@ void ShowProgramDetails() {
   if (ProgramPtr p = ProgramOfRow(row)) {
     if (authorLabel) authorLabel->SetText(messages[42] + " " + p->author);
     if (licenceLabel) licenceLabel->SetText(messages[43] + " " + p->license);
+    if (verifiedLabel) verifiedLabel->SetText(VerificationText(*p));
     if (webLink) {
       webLink->SetUrl(p->web);
       webLink->SetText(p->web);

@@ -23,6 +23,7 @@
 #include "settings/config.h"
 #include "settings/messages.h"
 #include "settings/server_address.h"
+#include "trust/trusted_keys.h"
 
 namespace corvane::app {
 
@@ -45,6 +46,8 @@ void PrepareFolder(const CommandLine& line) {
   LogLine("Command line: " + line.command);
   LoadConfig();
   LoadTexts();
+  // Before anything is fetched: the keys decide what may be stored.
+  trust::LoadTrustedKeys(trustKeyFiles);
   platformWin32 = 1;
 }
 
@@ -271,6 +274,9 @@ int RunCli(const CommandLine& line, std::ostream& out, std::ostream& err, std::i
     std::string names;
     for (const std::string& id : reporter.failed()) names += " " + id;
     err << "corvane: failed:" << names << "\n";
+    // Every failure a refusal of the signed catalogue: the user's answer is
+    // the publisher's keys, not another try.
+    if (reporter.trustRefusals() == reporter.failed().size()) code = kExitTrust;
   }
   return code;
 }

@@ -14,6 +14,7 @@ inline constexpr int kExitDone = 0;
 inline constexpr int kExitItemFailed = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitUnreachable = 3;
+inline constexpr int kExitTrust = 4;
 inline constexpr int kExitRestartWanted = 5;
 inline constexpr int kExitInterrupted = 130;
 

@@ -146,6 +146,18 @@ void CliReporter::GaveUp(const tprogram& record) {
   failed_.push_back(record.name);
 }
 
+void CliReporter::Refused(const tprogram& record, const std::string& reason) {
+  EndLine();
+  err_ << "corvane: " << record.name << ": " << reason << "\n" << std::flush;
+  failed_.push_back(record.name);
+  ++trustRefusals_;
+}
+
+void CliReporter::PackageRefused(const tprogram& record) {
+  failed_.push_back(record.name);
+  ++trustRefusals_;
+}
+
 void CliReporter::FileDone(int, int, const tprogram& record) {
   if (settings_.quiet) return;
   EndLine();

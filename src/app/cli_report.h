@@ -45,6 +45,7 @@ class CliReporter : public DownloadObserver, public InstallObserver {
   void Progress(float fraction) override;
   void UrlChanged(const std::string& url) override;
   void GaveUp(const tprogram& record) override;
+  void Refused(const tprogram& record, const std::string& reason) override;
   void FileDone(int index, int count, const tprogram& record) override;
 
   // Installation.
@@ -54,6 +55,7 @@ class CliReporter : public DownloadObserver, public InstallObserver {
   bool AcceptMessage(const tprogram& record) override;
   bool AllowInstaller(const tprogram& record) override;
   void RestartWanted() override;
+  void PackageRefused(const tprogram& record) override;
 
   // Asks a yes/no question (yes with --yes; no when it may not be asked).
   bool Ask(const std::string& question);
@@ -61,6 +63,8 @@ class CliReporter : public DownloadObserver, public InstallObserver {
   const std::vector<std::string>& failed() const { return failed_; }
   void Failed(const std::string& id) { failed_.push_back(id); }
   bool restartWanted() const { return restart_; }
+  // How many of the failed items were refused for trust reasons.
+  std::size_t trustRefusals() const { return trustRefusals_; }
   // Ends a progress line left open.
   void EndLine();
 
@@ -74,6 +78,7 @@ class CliReporter : public DownloadObserver, public InstallObserver {
   std::chrono::steady_clock::time_point started_;
   std::chrono::steady_clock::time_point drawn_;
   bool lineOpen_ = false;
+  std::size_t trustRefusals_ = 0;
   bool restart_ = false;
   std::vector<std::string> failed_;
 };

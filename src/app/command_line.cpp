@@ -85,6 +85,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       // taken
     } else if (const Switch* s = FindSwitch(arg)) {
       line.*s->flag = true;
+    } else if (std::string key; TakeValue(args, i, "--trust-key", &key, &line.error)) {
+      line.trust_keys.push_back(key);
     } else if (arg.rfind("-", 0) == 0) {
       line.error = "unknown option " + arg;
     } else if (line.command.empty() && IsCommand(arg)) {
@@ -100,7 +102,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string UsageText() {
-  return "Usage: corvane [--server URL] [--home DIR] [--help] [--version]\n"
+  return "Usage: corvane [--server URL] [--home DIR] [--trust-key FILE]... [--help] [--version]\n"
          "       corvane COMMAND [ID...] [options]\n"
          "\n"
          "Downloads and installs add-on programs for the Tarnic toolchain.  Without\n"
@@ -120,6 +122,8 @@ std::string UsageText() {
          "  --home DIR      program folder holding lang, data, download and dati\n"
          "                  (default: the program's own folder when writable,\n"
          "                  else $XDG_DATA_HOME/corvane)\n"
+         "  --trust-key FILE  a minisign public key the catalogue must be signed\n"
+         "                  with (repeatable; see also data/trusted-keys.txt)\n"
          "  --language L    catalogue language (default: the configured one)\n"
          "  --yes           install without asking, installers included\n"
          "  --quiet         print errors only;  --verbose  also the activity log\n"
@@ -127,7 +131,8 @@ std::string UsageText() {
          "  --version       show the version and exit\n"
          "\n"
          "Exit status: 0 done, 1 some item failed, 2 usage error, 3 server not\n"
-         "reachable, 5 done but a restart is wanted, 130 interrupted (Ctrl-C).\n"
+         "reachable, 4 refused by the signed catalogue (no checksum), 5 done but a\n"
+         "restart is wanted, 130 interrupted (Ctrl-C).\n"
          "\n"
          "Examples:\n"
          "  corvane list --server http://127.0.0.1:8080\n"

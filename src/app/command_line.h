@@ -1,7 +1,7 @@
 // The program's command line:
-//   corvane [--server URL] [--home DIR] [--help] [--version]
+//   corvane [--server URL] [--home DIR] [--trust-key FILE]... [--help] [--version]
 //   corvane COMMAND [ID...] [options]     (list, show, download, install, packages)
-// "--server=URL", "--home=DIR" and "--language=L" are accepted too.
+// "--server=URL", "--home=DIR", "--trust-key=FILE" and "--language=L" are accepted too.
 #pragma once
 
 #include <string>
@@ -12,6 +12,7 @@ namespace corvane::app {
 struct CommandLine {
   std::string server;  // catalogue server root; empty: environment or default
   std::string home;    // program folder; empty: chosen by the runtime
+  std::vector<std::string> trust_keys;  // minisign public key files, in order
   bool help = false;
   bool version = false;
   std::string error;   // set when the line cannot be understood

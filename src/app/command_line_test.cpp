@@ -36,6 +36,13 @@ TEST(CommandLine, MistakesAreNamed) {
   }
 }
 
+TEST(CommandLine, TrustKeysAreRepeatableInOrder) {
+  CommandLine line = ParseCommandLine({"--trust-key", "a.pub", "--trust-key=b.pub"});
+  EXPECT_EQ(line.error, "");
+  EXPECT_EQ(line.trust_keys, (std::vector<std::string>{"a.pub", "b.pub"}));
+  EXPECT_EQ(ParseCommandLine({"--trust-key"}).error, "option --trust-key needs a value");
+}
+
 TEST(CommandLine, ValueMayLookLikeAnOption) {
   // A folder named like an option is still the folder asked for.
   CommandLine line = ParseCommandLine({"--home", "--server"});

@@ -6,6 +6,7 @@
 
 #include "app/download_page.h"
 #include "app/page_preparation.h"
+#include "catalogue/package_check.h"
 #include "install/command_runner.h"
 #include "net/connection_problem.h"
 #include "net/http_client.h"
@@ -61,6 +62,9 @@ class DownloadPageObserver : public DownloadObserver {
   void Progress(float fraction) override { DownloadProgress(fraction); }
   void UrlChanged(const std::string& url) override { SetText(urlLabel, url); }
   void GaveUp(const tprogram&) override { AddOutputLine(DownloadRun::kGiveUpText); }
+  void Refused(const tprogram& record, const std::string& reason) override {
+    AddOutputLine(record.fullname + ": " + reason);
+  }
   void FileDone(int index, int count, const tprogram&) override {
     if (overallProgress && count > 0) overallProgress->SetProgress(double(index) / double(count));
   }
@@ -83,6 +87,17 @@ class DownloadPageObserver : public DownloadObserver {
 };
 
 DownloadPageObserver pageObserver;
+
+// A package the catalogue does not let us check is never fetched.
+bool RefusedByCatalogue() {
+  const std::string refusal = PackageRefusal(*currentProgram);
+  if (refusal.empty()) return false;
+  const std::string line = currentProgram->fullname + ": " + refusal;
+  LogLine("Download refused - " + line);
+  AddOutputLine(line);
+  NextRecord(true);
+  return true;
+}
 
 }  // namespace
 

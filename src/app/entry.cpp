@@ -18,6 +18,7 @@
 #include "app/start_page.h"
 #include "app/startup.h"
 #include "catalogue/catalogue_names.h"
+#include "catalogue/signed_files.h"
 #include "catalogue/tprogram.h"
 #include "install/install_page.h"
 #include "log/activity_log.h"
@@ -28,6 +29,7 @@
 #include "settings/config.h"
 #include "settings/messages.h"
 #include "settings/server_address.h"
+#include "trust/trusted_keys.h"
 #include "widgets/tapplication.h"
 
 namespace corvane::app {
@@ -42,12 +44,18 @@ void UseServer(const std::string& from_command_line) {
   SetServerRoot(root);  // empty: the compiled-in default
 }
 
+// Relative key files name files in the folder the program was started in.
+void UseTrustKeyFiles(const CommandLine& line) {
+  for (const std::string& key : line.trust_keys) trustKeyFiles.push_back(runtime::Fs().Absolute(key));
+}
+
 // A command: no display is opened, and the program folder is used as the
 // wizard uses it.
 int RunCommandLine(const CommandLine& line) {
   runtime::UseParentConsole();
   ResetApplication();
   const std::string previous_folder = runtime::Fs().CurrentFolder();
+  UseTrustKeyFiles(line);
   const std::string folder = runtime::ChooseProgramFolder(line.home);
   if (folder.empty() || !runtime::EnterProgramFolder(folder)) {
     std::cerr << "corvane: cannot use the program folder <" << folder << ">\n";
@@ -90,6 +98,9 @@ void ResetApplication() {
   ResetMessages();
   ResetVersionCheck();
   SetServerRoot("");
+  trust::ResetTrust();
+  ResetRefusalReports();
+  trustKeyFiles.clear();
 }
 
 int Main(int argc, char** argv, tk::BackendFactory make_backend) {
@@ -122,6 +133,7 @@ int Main(int argc, char** argv, tk::BackendFactory make_backend) {
   tk::SetBackend(std::move(backend));
 
   const std::string previous_folder = runtime::Fs().CurrentFolder();
+  UseTrustKeyFiles(line);
   const std::string folder = runtime::ChooseProgramFolder(line.home);
   if (folder.empty() || !runtime::EnterProgramFolder(folder)) {
     std::cerr << "corvane: cannot use the program folder <" << folder << ">\n";

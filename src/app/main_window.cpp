@@ -9,13 +9,14 @@
 #include "catalogue/catalogue_names.h"
 #include "maintenance/version_check.h"
 #include "settings/messages.h"
+#include "trust/trusted_keys.h"
 #include "widgets/tapplication.h"
 
 namespace corvane {
 
 std::string StatusLineText() {
   return "Corvane v. " + programVersion + " - " + kAuthorCredit + " - (" + osName +
-         ") - catalogue: " + PlatformName() + " packages";
+         ") - catalogue: " + PlatformName() + " packages - " + messages[trust::StrictMode() ? 25 : 24];
 }
 
 void BuildMainWindow() {

@@ -31,6 +31,7 @@ void BuildStartPage() {
   webLink = tk::CreateHyperlink("", 180, 350, 470, 20, page, 0, "");
   authorLabel = mainApp->AddLabel(messages[42], 180, 370, 470, 20, kPlainLabel, "42");
   licenceLabel = mainApp->AddLabel(messages[43], 180, 390, 470, 20, kPlainLabel, "43");
+  verifiedLabel = mainApp->AddLabel("", 180, 410, 360, 20, kPlainLabel, "");
   FillDownloadList();
   startDeselectAllButton = mainApp->AddButton(messages[56], 180, 210, 100, 30, kPushButton, "56");
   startSelectAllButton = mainApp->AddButton(messages[55], 280, 210, 100, 30, kPushButton, "55");
@@ -41,7 +42,7 @@ void BuildStartPage() {
 void ResetStartPage() {
   programChooser = nullptr;
   logoPanel = goToDownloadButton = startHeading = descriptionArea = webLink = nullptr;
-  authorLabel = licenceLabel = nullptr;
+  authorLabel = licenceLabel = verifiedLabel = nullptr;
   startDeselectAllButton = startSelectAllButton = updateListButton = nullptr;
 }
 

@@ -28,6 +28,8 @@ struct StartPageGadgets {
   tk::Gadget* webLink{};
   tk::Gadget* authorLabel{};
   tk::Gadget* licenceLabel{};
+  // Whether the selected program is verified (signed catalogue and a hash).
+  tk::Gadget* verifiedLabel{};
   tk::Gadget* startDeselectAllButton{};
   tk::Gadget* startSelectAllButton{};
   tk::Gadget* updateListButton{};
@@ -42,6 +44,7 @@ inline tk::Gadget*& descriptionArea = startPage.descriptionArea;
 inline tk::Gadget*& webLink = startPage.webLink;
 inline tk::Gadget*& authorLabel = startPage.authorLabel;
 inline tk::Gadget*& licenceLabel = startPage.licenceLabel;
+inline tk::Gadget*& verifiedLabel = startPage.verifiedLabel;
 inline tk::Gadget*& startDeselectAllButton = startPage.startDeselectAllButton;
 inline tk::Gadget*& startSelectAllButton = startPage.startSelectAllButton;
 inline tk::Gadget*& updateListButton = startPage.updateListButton;

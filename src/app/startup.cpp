@@ -21,9 +21,12 @@
 #include "runtime/text.h"
 #include "settings/config.h"
 #include "settings/messages.h"
+#include "trust/trusted_keys.h"
 #include "widgets/tapplication.h"
 
 namespace corvane {
+
+std::vector<std::string> trustKeyFiles;
 
 namespace {
 
@@ -136,6 +139,8 @@ void StartUp() {
   SweepLeftovers();
   LoadConfig();
   LoadTexts();
+  // Before anything is fetched: the keys decide what may be stored.
+  trust::LoadTrustedKeys(trustKeyFiles);
   // 9. The catalogue server publishes Windows packages whatever runs them.
   platformWin32 = 1;
   osName = runtime::SystemName();

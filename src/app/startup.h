@@ -4,7 +4,14 @@
 // program folder (the current folder), which the entry has entered.
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace corvane {
+
+// The "--trust-key" files of the command line (absolute paths), read by the
+// start-up together with the other sources of trusted keys.
+extern std::vector<std::string> trustKeyFiles;
 
 // The texts of the first run, from the program's own English catalogue.
 inline constexpr const char* kEnglishLangFile = "lang/english.lang";

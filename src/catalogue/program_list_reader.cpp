@@ -7,6 +7,7 @@
 
 #include "catalogue/catalogue_names.h"
 #include "catalogue/retrieval.h"
+#include "catalogue/signed_files.h"
 #include "catalogue/tprogram.h"
 #include "log/activity_log.h"
 #include "net/html_tag.h"
@@ -14,6 +15,7 @@
 #include "runtime/text.h"
 #include "settings/config.h"
 #include "toolkit/toolkit.h"
+#include "trust/trusted_keys.h"
 
 namespace corvane {
 
@@ -26,7 +28,7 @@ struct Key {
 };
 constexpr Key kKeys[] = {{"NAME=", 1},    {"URL=", 2},     {"LICENSE=", 7}, {"AUTHOR=", 6},
                          {"DESC=", 3},    {"WEB=", 5},     {"MESSAGE=", 8}, {"PATH=", 9},
-                         {"COPY=", 10},   {"BACKUP=", 11}, {"DELETE=", 12}};
+                         {"COPY=", 10},   {"BACKUP=", 11}, {"DELETE=", 12}, {"SHA256=", 13}};
 
 constexpr int kDescriptionSlot = 4;
 constexpr int kMessageSlot = 8;
@@ -146,15 +148,28 @@ bool LoadProgramListQuietly() {
   tprogram::ClearAll();
   LogLine("Loading info list of program...." + LANGUAGE);
   const std::string path = "data/" + ListFileName();
+  const bool strict = trust::StrictMode();
   auto bytes = runtime::Fs().ReadFile(path);
+  if (bytes && strict) {
+    // Only a copy that was verified is used; any other one is fetched again.
+    if (std::string why = CheckStoredSignature(path, *bytes); !why.empty()) {
+      LogLine("Stored list file <" + path + "> not verified: " + why);
+      bytes.reset();
+    }
+  }
   if (!bytes || !LooksLikeCatalogue(*bytes)) {
     if (bytes) LogLine("List file <" + ListFileName() + "> is no catalogue - fetched again");
-    DownloadListFiles(nullptr, nullptr);
-    bytes = runtime::Fs().ReadFile(path);
+    int first = 0;
+    DownloadListFiles(&first, nullptr);
+    if (first == kRefused) return true;  // the user has been told why; not an unreachable server
+    bytes = !strict || first == 1 ? runtime::Fs().ReadFile(path) : std::nullopt;
   }
   if (!bytes) return false;
   LogLine("");
   ReadProgramList(*bytes);
+  if (strict) {
+    for (const ProgramPtr& p : programList) p->signed_list = 1;
+  }
   return true;
 }
 

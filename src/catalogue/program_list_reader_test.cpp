@@ -48,6 +48,14 @@ TEST_F(ReaderTest, ListFileRules) {
   }
 }
 
+TEST_F(ReaderTest, Sha256KeyIsReadAnywhereWithoutDisturbingTheOtherKeys) {
+  ReadProgramList("[a]\nNAME=A\nsha256= AbC \nURL=http://h/a.zip\nPATH=/mod\n[/]\n[b]\nNAME=B\n[/]\n");
+  EXPECT_EQ(Records(), "[A:A:http://h/a.zip:][B:B::]");
+  EXPECT_EQ(programList[0]->sha256, " AbC ");
+  EXPECT_EQ(programList[0]->path, "/mod");
+  EXPECT_EQ(programList[1]->sha256, "");
+}
+
 TEST_F(ReaderTest, DescriptionAndMessageFilesComeFromLangWithCaseIgnored) {
   LANGUAGE = "ITALIANO";
   dir_.Write("lang/abc.italiano.txt", "\xEF\xBB\xBFPrima\r\nSeconda \xC3\xA8");

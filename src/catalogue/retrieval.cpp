@@ -5,12 +5,14 @@
 #include <vector>
 
 #include "catalogue/program_list_reader.h"
+#include "catalogue/signed_files.h"
 #include "log/activity_log.h"
 #include "net/http_client.h"
 #include "runtime/file_system.h"
 #include "settings/config.h"
 #include "settings/server_address.h"
 #include "toolkit/toolkit.h"
+#include "trust/trusted_keys.h"
 #include "widgets/tapplication.h"
 
 namespace corvane {
@@ -22,13 +24,18 @@ constexpr int kChunkSize = 128;
 bool IsLocalFile(const std::string& path) { return runtime::Fs().Kind(path) == runtime::kFile; }
 
 // Downloads base + name into folder + name; 0 without a request for a name
-// that would leave the folder.
+// that would leave the folder.  In strict mode only a file whose signature
+// checks out is stored (kRefused otherwise).
 int FetchInto(const std::string& base, const std::string& name, const std::string& folder) {
   if (!IsPlainFileName(name)) {
     LogLine("Error - unsafe file name <" + name + ">");
     return 0;
   }
-  return DownloadFile(base + name, folder + name, nullptr, kChunkSize);
+  if (!trust::StrictMode()) return DownloadFile(base + name, folder + name, nullptr, kChunkSize);
+  std::string why;
+  int result = FetchSigned(base + name, folder + name, &why);
+  if (result == kRefused) ReportRefusedFile(name, why);
+  return result;
 }
 
 // Downloads one optional file of a record when the server really has it as
@@ -113,8 +120,10 @@ void FetchProgramList() {
   const std::string list = ListFileName();
   const std::string english = EnglishListFileName();
   // A file kept by an older version may be a web server's error page, or
-  // empty: that is fetched again rather than trusted for good.
-  if (std::optional<std::string> bytes = runtime::Fs().ReadFile("data/" + list)) {
+  // empty: that is fetched again rather than trusted for good.  A signed
+  // list file is fetched again every time: a refused one never replaces the
+  // copy that was verified before.
+  if (std::optional<std::string> bytes = runtime::Fs().ReadFile("data/" + list); bytes && !trust::StrictMode()) {
     if (LooksLikeCatalogue(*bytes)) return;
     LogLine("List file <" + list + "> is no catalogue - fetched again");
   }
@@ -123,7 +132,8 @@ void FetchProgramList() {
   LogLine("File 1 : " + list + " " + std::to_string(first));
   LogLine("File 2 : " + english + " " + std::to_string(second));
   LogLine("");
-  if (!IsLocalFile("data/" + list)) ReportUnreachableServer();
+  // A refused file has been reported already: the server did answer.
+  if (first != kRefused && !IsLocalFile("data/" + list)) ReportUnreachableServer();
 }
 
 void FetchProgramInfo() {

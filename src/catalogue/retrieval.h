@@ -7,6 +7,7 @@
 #pragma once
 
 #include "catalogue/catalogue_names.h"
+#include "catalogue/signed_files.h"
 #include "catalogue/tprogram.h"
 
 namespace corvane {
@@ -15,6 +16,8 @@ namespace corvane {
 // look like a catalogue (LooksLikeCatalogue), downloads it and the English
 // list file, logging both results.  A failed download keeps the old file.  When the file is still
 // missing afterwards, shows "Unable to connect to the site!" and logs it.
+// In strict mode both are fetched every time and stored only when their
+// signatures check out.
 void FetchProgramList();
 
 // Downloads the description files (the current LANGUAGE's and the English
@@ -36,7 +39,8 @@ int IsDownloaded(const ProgramPtr& program);
 
 // Downloads the list file of the current LANGUAGE and then the English list
 // file from the server into "data".  The DownloadFile results (1 success, 0
-// or -1 failure) go to *first and *second when those are not null.  A name
+// or -1 failure, kRefused for a file whose signature did not check out in
+// strict mode) go to *first and *second when those are not null.  A name
 // that is not a plain file name is refused (result 0) and logged.
 void DownloadListFiles(int* first, int* second);
 

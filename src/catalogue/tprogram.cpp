@@ -70,6 +70,7 @@ ProgramPtr tprogram::FromArray(const std::vector<std::string>& slots) {
   p->copy = slot(10);
   p->backup = slot(11);
   p->fDelete = slot(12);
+  p->sha256 = slot(13);
   return p;
 }
 

@@ -34,6 +34,8 @@ struct tprogram {
   int status = 0;                  // 1 when its row was ticked for download
   int what_url = 0;                // position of url in urls
   std::string backup;              // backup rule
+  std::string sha256;              // SHA-256 of the package as the catalogue gives it (SHA256=)
+  int signed_list = 0;             // 1 when it came from a list file whose signature verified
 
   // 1 when this record's fullname sorts after other's (case-sensitive), else 0.
   int Compare(const tprogram& other) const;
@@ -41,14 +43,14 @@ struct tprogram {
   // Empties programList.
   static void ClearAll();
   // Number of slots AddFromArray reads.
-  static constexpr int kSlotCount = 13;
-  // Builds a record from the reader's 13 slots (identifier, NAME, URL, DESC,
+  static constexpr int kSlotCount = 14;
+  // Builds a record from the reader's 14 slots (identifier, NAME, URL, DESC,
   // description text, WEB, AUTHOR, LICENSE, MESSAGE, PATH, COPY, BACKUP,
-  // DELETE), inserts it into programList at its sorted place and returns it.
+  // DELETE, SHA256), inserts it into programList at its sorted place and returns it.
   // Missing slots count as empty.  URL is split at every "|"; url is its
   // first entry (an empty URL gives one empty entry).
   static ProgramPtr AddFromArray(const std::vector<std::string>& slots);
-  // Builds a record from the 13 slots as AddFromArray does, without adding it.
+  // Builds a record from the slots as AddFromArray does, without adding it.
   static ProgramPtr FromArray(const std::vector<std::string>& slots);
   // Adds records in one pass: programList ends in the order that adding them
   // one by one with AddFromArray would give.

@@ -1,5 +1,7 @@
 #include "engine/download_run.h"
 
+#include "catalogue/package_check.h"
+
 #include "log/activity_log.h"
 #include "net/http_client.h"
 
@@ -70,6 +72,12 @@ bool DownloadRun::Step() {
     Finish();
     return false;
   }
+  if (const std::string refusal = PackageRefusal(*currentProgram); !refusal.empty()) {
+    LogLine("Download refused - " + currentProgram->fullname + ": " + refusal);
+    observer_->Refused(*currentProgram, refusal);
+    NextRecord(true);
+    return false;
+  }
   const long long size = FileSizeRemote(ResolveLocation(currentProgram->url));
   if (size <= 0) {
     observer_->SizeUnknown(tryCount + 1);
@@ -78,8 +86,12 @@ bool DownloadRun::Step() {
   }
   observer_->SizeKnown(size, currentProgram->url);
   DownloadObserver* observer = observer_;
+  // Bytes that are not the package fail like any broken transfer, so the
+  // mirror rule moves on from a URL that serves something else.
+  BodyCheck check{ExpectedSha256(*currentProgram)};
   const int result = DownloadFile(ResolveLocation(currentProgram->url), "",
-                                  [observer](float fraction) { observer->Progress(fraction); }, kChunkSize);
+                                  [observer](float fraction) { observer->Progress(fraction); }, kChunkSize,
+                                  &check);
   if (result == 1) {
     observer_->FileDone(downloadIndex, downloadCount, *currentProgram);
     currentProgram = nullptr;

@@ -40,6 +40,9 @@ class DownloadObserver {
   virtual void UrlChanged(const std::string& url) {}
   // The record in hand could not be had and was left.
   virtual void GaveUp(const tprogram& record) {}
+  // The record in hand was refused without a try (the catalogue is signed
+  // but the record has no checksum, say) and was left.
+  virtual void Refused(const tprogram& record, const std::string& reason) {}
   // Record index of count was transferred whole.
   virtual void FileDone(int index, int count, const tprogram& record) {}
   // The run passed its last record.

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/package_check.h"
 #include "catalogue/tprogram.h"
 #include "install/command_runner.h"
 #include "install/extract_zip.h"
@@ -168,7 +169,12 @@ int RunInstall(const InstallRequest& request, InstallObserver& out) {
     const std::string kind = PackageKind(file);
 
     bool blocked = false;
-    if (!r.message.empty() && !out.AcceptMessage(r)) {
+    // The file may have changed since it was downloaded and checked.
+    if (std::string refusal = CheckStoredPackage(r, "download/" + file); !refusal.empty()) {
+      out.InstallLine(refusal);
+      out.PackageRefused(r);
+      blocked = true;
+    } else if (!r.message.empty() && !out.AcceptMessage(r)) {
       LogLine("Blocked!");
       out.InstallLine("Blocked by user!");
       blocked = true;

@@ -50,6 +50,8 @@ class InstallObserver {
   virtual void PackageDone(int /*k*/, double /*fraction*/, const tprogram&) {}
   // A MinGW package was installed: the system wants a restart.
   virtual void RestartWanted() {}
+  // The package in download/ no longer matches its checksum and was left.
+  virtual void PackageRefused(const tprogram&) {}
 };
 
 // Runs one installation; every step goes to the activity log, the main ones

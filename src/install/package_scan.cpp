@@ -1,6 +1,7 @@
 #include "install/package_scan.h"
 
 #include "catalogue/catalogue_names.h"
+#include "catalogue/package_check.h"
 #include "install/install_page.h"
 #include "log/activity_log.h"
 #include "runtime/file_system.h"
@@ -66,7 +67,9 @@ void ScanPackages() {
   for (const ProgramPtr& record : packageList) {
     const std::string kind = PackageKind(PackageFileName(*record));
     if (!packageChooser) continue;
-    if (!packageChooser->AddItem(record->fullname, kind, "", "", 1, record)) continue;
+    const std::string trust = VerificationText(*record);
+    if (!packageChooser->AddItem(record->fullname, trust.empty() ? kind : kind + " - " + trust, "", "", 1, record))
+      continue;
     int icon = IconForKind(kind);
     packageChooser->setItemIcon(packageChooser->CountItems() - 1, Icons(), icon);
     packageRowIcons.push_back(icon);

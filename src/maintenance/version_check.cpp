@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/signed_files.h"
 #include "log/activity_log.h"
 #include "net/http_client.h"
 #include "runtime/file_system.h"
@@ -12,6 +13,7 @@
 #include "settings/messages.h"
 #include "settings/server_address.h"
 #include "toolkit/toolkit.h"
+#include "trust/trusted_keys.h"
 
 namespace corvane {
 
@@ -27,15 +29,38 @@ constexpr int kChunkSize = 128;
 std::string VersionFileUrl() { return StreamUrl(CatalogueBase() + "version.txt"); }
 std::string UpdateArchiveUrl() { return ServerRoot() + "/download/" + kUpdateArchiveName; }
 
-// The body of a fresh GET of the version file, decoded as a whole text;
-// empty when the server answers with an error page ("500 Internal Server
-// Error" would read as version 500).
+// The body of a fresh GET of the version file, as bytes; empty when the
+// server answers with an error page ("500 Internal Server Error" would read
+// as version 500).
 std::string ReadVersionFile() {
   auto stream = OpenGetStream(VersionFileUrl());
   if (!stream || !IsSuccessStatus(stream->StatusCode())) return "";
   std::string bytes;
   stream->ReadAll(&bytes, kVersionFileLimit);  // what arrived is used even after a failure
-  return runtime::DecodeWholeText(bytes);
+  return bytes;
+}
+
+// In strict mode the version file must be signed: a forged one could offer
+// any archive as an update.  Empty when it may be used.
+std::string VersionFileRefusal(const std::string& bytes) {
+  if (!trust::StrictMode()) return "";
+  const std::string signature = FetchSignatureText(CatalogueBase() + "version.txt");
+  if (signature.empty()) return "its signature file cannot be had";
+  return trust::CheckSignature(signature, bytes);
+}
+
+// Saves the update archive; in strict mode only when its signature checks
+// out (a refused one is deleted and the user told).  The DownloadFile result,
+// or kRefused.
+int SaveUpdateArchive(const std::string& target) {
+  if (!trust::StrictMode()) return DownloadFile(UpdateArchiveUrl(), target, nullptr, kChunkSize);
+  std::string why;
+  const int result = FetchSigned(UpdateArchiveUrl(), target, &why);
+  if (result == kRefused) {
+    LogLine("Signature check failed - <" + std::string(kUpdateArchiveName) + "> deleted: " + why);
+    tk::Notify((messages.size() > 27 ? messages[27] : std::string()) + "\n" + why, true);
+  }
+  return result;
 }
 
 // The version as shown to the user and kept: without the CR (or blanks) that
@@ -74,7 +99,12 @@ void CheckVersion() {
     }
   }
 
-  const std::string text = ReadVersionFile();
+  const std::string bytes = ReadVersionFile();
+  if (std::string why = VersionFileRefusal(bytes); !why.empty()) {
+    ReportRefusedFile("version.txt", why);
+    return;
+  }
+  const std::string text = runtime::DecodeWholeText(bytes);
   std::vector<std::string> lines = runtime::Split(text + "\n", "\n");
   const std::string remote = lines[0];
   const std::string remoteApp = lines.size() > 1 ? lines[1] : "";
@@ -102,7 +132,7 @@ void CheckVersion() {
   if (tk::Proceed(question, false)) {
     LogLine("Downloading new version (" + remote + ")");
     const std::string target = runtime::Fs().CurrentFolder() + "/" + kUpdateArchiveName;
-    int result = DownloadFile(UpdateArchiveUrl(), target, nullptr, kChunkSize);
+    int result = SaveUpdateArchive(target);
     LogLine("Copied: " + std::to_string(result));
     if (result == 1) {
       tk::Notify("The new version " + offered + " has been saved as\n" + target +

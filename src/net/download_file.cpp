@@ -11,6 +11,7 @@
 #include "runtime/environment.h"
 #include "runtime/file_system.h"
 #include "runtime/temporary_file.h"
+#include "trust/sha256.h"
 
 namespace corvane {
 namespace {
@@ -49,7 +50,31 @@ int LocalFailure(const std::string& temporary, const std::string& target) {
   return Abandon(temporary, "cannot write " + temporary);
 }
 
-int Commit(const std::string& temporary, const std::string& target) {
+// Hashes the body as it is written, when the caller asked for a check.
+class BodyHash {
+ public:
+  explicit BodyHash(BodyCheck* check) : check_(check && !check->expected_sha256.empty() ? check : nullptr) {}
+  void Add(const char* data, long long size) {
+    if (check_) hash_.Update(data, static_cast<std::size_t>(size));
+  }
+  // True when nothing was asked or the whole body hashed to what was asked.
+  bool Matches(const std::string& web_url) {
+    if (!check_) return true;
+    check_->received_sha256 = hash_.HexDigest();
+    if (check_->received_sha256 == check_->expected_sha256) return true;
+    check_->mismatch = true;
+    LogLine("Checksum mismatch <" + web_url + "> expected " + check_->expected_sha256 + " received " +
+            check_->received_sha256);
+    return false;
+  }
+
+ private:
+  BodyCheck* check_;
+  trust::Sha256 hash_;
+};
+
+int Commit(const std::string& temporary, const std::string& target, BodyHash& hash, const std::string& web_url) {
+  if (!hash.Matches(web_url)) return Abandon(temporary, "checksum mismatch");
   if (!runtime::Fs().Rename(temporary, target)) return Abandon(temporary, "cannot replace " + target);
   return 1;
 }
@@ -73,7 +98,8 @@ std::unique_ptr<HttpStream> OpenFileBody(const std::string& web_url, const std::
   return stream;
 }
 
-int PlainCopy(const std::string& web_url, const std::string& stream_url, const std::string& target) {
+int PlainCopy(const std::string& web_url, const std::string& stream_url, const std::string& target,
+              BodyHash& hash) {
   auto stream = OpenFileBody(web_url, stream_url);
   if (!stream) return 0;
   std::string temporary = TemporaryName(target);
@@ -90,6 +116,7 @@ int PlainCopy(const std::string& web_url, const std::string& stream_url, const s
       written = false;
       break;
     }
+    hash.Add(block, n);
     copied += n;
     if (announced >= 0 && copied > announced) break;  // cannot come out right
     HttpStream::KeepWindowAlive();
@@ -103,11 +130,11 @@ int PlainCopy(const std::string& web_url, const std::string& stream_url, const s
   if (stream->HasAnnouncedLength() && copied != stream->AnnouncedLength())
     return Abandon(temporary, "body of " + std::to_string(copied) + " bytes, announced " +
                                   std::to_string(stream->AnnouncedLength()));
-  return Commit(temporary, target);
+  return Commit(temporary, target, hash, web_url);
 }
 
 int CopyWithProgress(const std::string& web_url, const std::string& stream_url, const std::string& target,
-                     const ProgressCallback& progress, int chunk_size) {
+                     const ProgressCallback& progress, int chunk_size, BodyHash& hash) {
   long long total = FileSizeRemote(web_url);
   if (total < 0) return 0;
   std::string temporary = TemporaryName(target);
@@ -130,6 +157,7 @@ int CopyWithProgress(const std::string& web_url, const std::string& stream_url, 
       written = false;
       break;
     }
+    hash.Add(buffer.data(), n);
     arrived += n;
     if (arrived > total) break;  // more than the file has: it cannot come out right
     received += chunk;
@@ -151,13 +179,18 @@ int CopyWithProgress(const std::string& web_url, const std::string& stream_url, 
   long long size = runtime::Fs().FileSize(temporary);
   if (size != total)
     return Abandon(temporary, "size " + std::to_string(size) + " instead of " + std::to_string(total));
-  return Commit(temporary, target);
+  return Commit(temporary, target, hash, web_url);
 }
 
 }  // namespace
 
 int DownloadFile(const std::string& web_url, const std::string& local_path, const ProgressCallback& progress,
                  int chunk_size) {
+  return DownloadFile(web_url, local_path, progress, chunk_size, nullptr);
+}
+
+int DownloadFile(const std::string& web_url, const std::string& local_path, const ProgressCallback& progress,
+                 int chunk_size, BodyCheck* check) {
   if (web_url.empty()) return 0;
   if (FileSizeRemote(web_url) < 0) return -1;
   std::string stream_url = StreamUrl(web_url);
@@ -166,8 +199,9 @@ int DownloadFile(const std::string& web_url, const std::string& local_path, cons
     DebugText("DownloadFile---no file name in " + stream_url);
     return 0;
   }
-  return progress ? CopyWithProgress(web_url, stream_url, target, progress, chunk_size)
-                  : PlainCopy(web_url, stream_url, target);
+  BodyHash hash(check);
+  return progress ? CopyWithProgress(web_url, stream_url, target, progress, chunk_size, hash)
+                  : PlainCopy(web_url, stream_url, target, hash);
 }
 
 }  // namespace corvane

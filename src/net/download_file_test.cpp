@@ -3,6 +3,7 @@
 #include "net/http_test_fixture.h"
 #include "runtime/file_system.h"
 #include "support/web_server.h"
+#include "trust/sha256.h"
 
 namespace corvane {
 namespace {
@@ -232,6 +233,41 @@ TEST_F(DownloadTest, AFullDiskFailsCleanlyAndKeepsThePreviousFile) {
   EXPECT_EQ(with_progress, 0);
   EXPECT_EQ(plain, 0);
   ExpectPreviousCopyKept();
+}
+
+}  // namespace
+}  // namespace corvane
+
+namespace corvane {
+namespace {
+
+class ChecksumDownloadTest : public DownloadTest {};
+
+TEST_F(ChecksumDownloadTest, TheBodyIsHashedAsItArrivesAndAMismatchReplacesNothing) {
+  const std::string body(5000, 'p');
+  const std::string good = trust::Sha256Hex(body);
+  const std::string other = trust::Sha256Hex("something else");
+  server_.Serve("/pkg.zip", body);
+  for (bool with_progress : {false, true}) {
+    for (const std::string& expected : {good, other}) {
+      SCOPED_TRACE(std::string(with_progress ? "progress, " : "plain, ") + (expected == good ? "good" : "bad"));
+      PutPreviousCopy();
+      BodyCheck check{expected};
+      auto progress = [](float) {};
+      int result = DownloadFile(server_.Url("/pkg.zip"), dir_ / "pkg.zip",
+                                with_progress ? ProgressCallback(progress) : ProgressCallback(), 128, &check);
+      EXPECT_EQ(check.received_sha256, good);
+      if (expected == good) {
+        EXPECT_EQ(result, 1);
+        EXPECT_FALSE(check.mismatch);
+        EXPECT_EQ(dir_.Read("pkg.zip"), body);
+      } else {
+        EXPECT_EQ(result, 0);
+        EXPECT_TRUE(check.mismatch);
+        ExpectPreviousCopyKept();
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -96,6 +96,19 @@ using ProgressCallback = std::function<void(float fraction)>;
 int DownloadFile(const std::string& web_url, const std::string& local_path,
                  const ProgressCallback& progress, int chunk_size);
 
+// A download whose bytes must hash to a known SHA-256.  The hash is taken as
+// the bytes arrive (no second pass over the file, no memory beyond the copy
+// buffer).  A transfer that is otherwise complete but hashes to anything else
+// is a failure: the temporary file is removed, the previous local file stays,
+// "Checksum mismatch" is logged with both hashes, and mismatch is set.
+struct BodyCheck {
+  std::string expected_sha256;  // 64 lower-case hex digits; empty: not checked
+  std::string received_sha256;  // set whenever the whole body was hashed
+  bool mismatch = false;
+};
+int DownloadFile(const std::string& web_url, const std::string& local_path,
+                 const ProgressCallback& progress, int chunk_size, BodyCheck* check);
+
 // GET on a stream URL: a stream positioned at the first byte of the body (the
 // status line and headers read and skipped; the status code kept in the
 // stream, whatever it is).  Null when the protocol (the text before "::",
