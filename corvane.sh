@@ -13,7 +13,7 @@ JOBS="$(nproc 2>/dev/null || echo 2)"
 
 PACKAGES=(cmake g++ make pkg-config libgtest-dev libgmock-dev
   libfltk1.3-dev libminizip-dev libpng-dev zlib1g-dev
-  xvfb xauth xdotool x11-utils imagemagick python3 zip unzip curl
+  xvfb xauth xdotool x11-utils imagemagick python3 zip unzip libarchive-tools p7zip-full curl
   clang-14 libclang-rt-14-dev dpkg-dev file)
 
 setup() {

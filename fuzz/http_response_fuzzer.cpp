@@ -20,6 +20,7 @@
 #include "net/http_client.h"
 #include "runtime/memory_transport.h"
 #include "runtime/socket.h"
+#include "runtime/temporary_file.h"
 #include "runtime/text.h"
 #include "support/fuzz_check.h"
 #include "support/fuzz_environment.h"
@@ -93,7 +94,9 @@ void CheckDownload(fuzz::MemoryFileSystem& fs, int result) {
   const std::string* now = fs.Get(kTarget);
   FUZZ_CHECK(now != nullptr);
   if (result != 1) FUZZ_CHECK(*now == kPrevious);
-  FUZZ_CHECK(fs.Get(kTarget + ".part") == nullptr);
+  // No temporary is left beside the target.
+  for (const std::string& name : fs.ListFolder("/mem/download").value_or(std::vector<std::string>{}))
+    FUZZ_CHECK(!runtime::IsTemporaryName(name));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "runtime/text.h"
 
@@ -261,9 +262,23 @@ bool MemoryFileSystem::CreateFolderWithParents(const std::string& path) {
 
 int MemoryFileSystem::CopyFile(const std::string& src, const std::string& dst) {
   std::string from = Find(src);
-  if (from.empty() || !IsFile(from)) return 0;
+  if (from.empty() || !IsFile(from) || Find(dst) == from) return 0;
   std::string bytes = files_.at(from);
   return WriteFile(dst, bytes) ? 1 : 0;
+}
+
+bool MemoryFileSystem::CreateExclusive(const std::string& path) {
+  if (!Find(path).empty()) return false;
+  std::string spot = NewFileSpot(path);
+  if (spot.empty()) return false;
+  files_[spot];
+  return true;
+}
+
+std::optional<runtime::FileIdentity> MemoryFileSystem::Identify(const std::string& path) {
+  std::string found = Find(path);
+  if (found.empty()) return std::nullopt;
+  return runtime::FileIdentity{1, std::hash<std::string>{}(found), IsFile(found)};
 }
 
 bool MemoryFileSystem::DeleteFile(const std::string& path) {

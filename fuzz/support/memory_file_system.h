@@ -49,6 +49,8 @@ class MemoryFileSystem : public runtime::FileSystem {
   bool CreateFolder(const std::string& path) override;
   bool CreateFolderWithParents(const std::string& path) override;
   int CopyFile(const std::string& src, const std::string& dst) override;
+  bool CreateExclusive(const std::string& path) override;
+  std::optional<runtime::FileIdentity> Identify(const std::string& path) override;
   bool DeleteFile(const std::string& path) override;
   bool DeleteFolder(const std::string& path) override;
   bool Rename(const std::string& from, const std::string& to) override;

@@ -2,6 +2,8 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/after_event.h"
 #include "app/dialogs.h"
@@ -15,6 +17,7 @@
 #include "maintenance/version_check.h"
 #include "runtime/environment.h"
 #include "runtime/file_system.h"
+#include "runtime/temporary_file.h"
 #include "runtime/text.h"
 #include "settings/config.h"
 #include "settings/messages.h"
@@ -25,6 +28,29 @@ namespace corvane {
 namespace {
 
 constexpr double kLoopTimerHz = 2.0;
+// The folders this run makes temporaries in, for the next start's sweep.
+constexpr const char* kTemporaryJournal = "data/temporaries.txt";
+
+// Removes what a killed run left: our temporaries in the folders the journal
+// names and in our own folders, and the temporaries of older versions,
+// which only our own folders held (downloads + ".part", "conf.txt.tmp...").
+// A user's file is never touched: only names of our making match.
+void SweepLeftovers() {
+  runtime::FileSystem& fs = runtime::Fs();
+  runtime::SetTemporaryJournal(fs.Absolute(kTemporaryJournal));
+  std::vector<std::string> removed = runtime::SweepJournalledTemporaries(fs);
+  for (const char* folder : {"data", "download"})
+    for (std::string& path : runtime::SweepTemporaries(fs, folder)) removed.push_back(std::move(path));
+  const std::pair<const char*, bool (*)(const std::string&)> older[] = {
+      {"download", [](const std::string& n) { return n.size() > 5 && n.compare(n.size() - 5, 5, ".part") == 0; }},
+      {"data", [](const std::string& n) { return n.rfind("conf.txt.tmp", 0) == 0; }}};
+  for (const auto& [folder, matches] : older)
+    for (const std::string& name : fs.ListFolder(folder).value_or(std::vector<std::string>{})) {
+      const std::string path = std::string(folder) + "/" + name;
+      if (matches(name) && fs.Kind(path) == runtime::kFile && fs.DeleteFile(path)) removed.push_back(path);
+    }
+  for (const std::string& path : removed) LogLine("Leftover removed <" + path + ">");
+}
 
 // Copies the embedded catalogue line by line, each line ended with CR LF.
 void WriteEnglishCatalogue() {
@@ -107,6 +133,7 @@ void StartUp() {
   // 5-8.
   SetUpFolders();
   OpenLog("");
+  SweepLeftovers();
   LoadConfig();
   LoadTexts();
   // 9. The catalogue server publishes Windows packages whatever runs them.

@@ -51,8 +51,18 @@ int ExtractZip(const std::string& archive_in, const std::string& destination_in,
   // Everything written below this folder; links found on the way down from
   // it are never followed.
   const std::string root = destination;
-  const std::string own = destination + "/" + WithoutExtension(FilePart(archive));
-  if (fs.Kind(own) == runtime::kNone && !fs.IsLink(own)) {
+  // An archive named only of dots ("...zip") would name the destination
+  // itself or its parent.
+  const std::string own_name = WithoutExtension(FilePart(archive));
+  const std::string own = destination + "/" + own_name;
+  const bool own_inside = EntryNameProblem(own_name).empty() && IsStrictlyInside(root, own);
+  if (!own_inside) {
+    LogLine("Own folder refused <" + PrintableName(own) + "> is not inside <" + root + ">");
+    if (own_folder == 1) {
+      zip.Close();
+      return -1;
+    }
+  } else if (fs.Kind(own) == runtime::kNone && !fs.IsLink(own)) {
     bool made = fs.CreateFolderWithParents(own);
     LogLine("Create dir <" + own + "> =" + (made ? "1" : "0"));
   }
@@ -73,6 +83,12 @@ int ExtractZip(const std::string& archive_in, const std::string& destination_in,
     const std::string folder = FolderPart(name);
     const std::string folder_path = folder.empty() ? destination : destination + "/" + folder;
     const std::string out_path = destination + "/" + name;
+    // A folder entry "./" names the destination itself, which is harmless.
+    const bool names_destination = name.back() == '/' && NormalisedPath(out_path) == NormalisedPath(destination);
+    if (!names_destination && !IsStrictlyInside(destination, out_path)) {
+      Refuse(name, "is not inside <" + destination + ">");
+      continue;
+    }
     std::string link = LinkBelow(root, out_path, true);
     if (!link.empty()) {
       Refuse(name, "passes through the symbolic link <" + link + ">");

@@ -13,9 +13,12 @@ namespace corvane {
 // name without folder and extension (that folder is created and logged
 // whatever the flag).  password: "" for none.
 //
-// Returns 1 when the archive was opened and processed, -1 when the archive
-// path or the destination is empty or the archive cannot be opened (nothing
-// is touched then).  Entries of size 0 (empty files, folders) are not
+// Returns 1 when the archive was opened and processed (also one without
+// entries), -1 when the archive path or the destination is empty, the
+// archive cannot be opened, or own_folder is 1 and the own folder would not
+// lie strictly inside destination (an archive named "...zip"; nothing is
+// touched then, and the refusal is logged).  Every output path must lie
+// strictly inside destination.  Entries of size 0 (empty files, folders) are not
 // written.  Entries that would land outside the folder, symbolic-link
 // entries, entries whose way passes through an existing symbolic link, and
 // entries that fail to extract (CRC error, size cap, write failure) are

@@ -123,5 +123,46 @@ TEST_F(ExtractZipTest, DamagedAndOversizedEntriesFailAloneAndAreLogged) {
   EXPECT_TRUE(Logged("Extract failed <bomb> larger than the size cap"));
 }
 
+TEST_F(ExtractZipTest, AnOwnFolderOutsideTheDestinationIsRefused) {
+  // "..zip" would unpack into the destination itself, "...zip" beside it.
+  for (const std::string name : {"..zip", "...zip", ".. .zip"}) {
+    ASSERT_TRUE(WriteZip(dir / ("download/" + name), {{"f.txt", "x"}}));
+    EXPECT_EQ(ExtractZip("download/" + name, dir / "A/T", "", 1, ""), -1) << name;
+    EXPECT_TRUE(LogMentions("Own folder refused <" + dir.path() + "/A/T/" + name.substr(0, name.size() - 4) + ">"));
+    EXPECT_FALSE(dir.Exists("A/T/f.txt") || dir.Exists("A/f.txt") || dir.Exists("A/T/.. /f.txt")) << name;
+  }
+  // Unpacking into the destination itself (flag 0) still works; no own folder is made.
+  EXPECT_EQ(ExtractZip("download/...zip", dir / "A/T", "", 0, ""), 1);
+  EXPECT_EQ(dir.Read("A/T/f.txt"), "x");
+}
+
+TEST_F(ExtractZipTest, AnArchiveWithoutEntriesIsReadable) {
+  // The end record alone, as Python's zipfile writes an empty archive.
+  dir.Write("download/empty.zip", std::string("PK\x05\x06", 4) + std::string(18, '\0'));
+  EXPECT_EQ(ExtractZip("download/empty.zip", dir / "T", "", 1, ""), 1);
+  EXPECT_EQ(std::filesystem::is_directory(dir / "T/empty"), true);
+  dir.Write("download/short.zip", std::string("PK\x05\x06", 4) + std::string(17, '\0'));
+  EXPECT_EQ(ExtractZip("download/short.zip", dir / "T", "", 1, ""), -1);
+}
+
+// Entries are written through temporaries whose names no entry and no user
+// file can have: a long legal name fits, a name ending like an old
+// temporary is just a name, and a user's file of such a name survives.
+TEST_F(ExtractZipTest, TemporaryNamesMeetNoEntryAndNoUserFile) {
+#ifdef _WIN32
+  const std::string longest(120, 'n');  // a Windows path must stay below 260 characters
+#else
+  const std::string longest(255, 'n');
+#endif
+  ASSERT_TRUE(WriteZip(dir / "t.zip", {{"note.txt.corvane-part", "first"}, {"note.txt", "second"},
+                                       {longest, "long"}, {"keep.txt", "new"}}));
+  dir.Write("T/t/keep.txt.corvane-part", "user's own");
+  EXPECT_EQ(ExtractZip(dir / "t.zip", dir / "T", "", 1, ""), 1);
+  EXPECT_EQ(dir.Read("T/t/note.txt.corvane-part") + dir.Read("T/t/note.txt"), "firstsecond");
+  EXPECT_EQ(dir.Read("T/t/" + longest) + dir.Read("T/t/keep.txt"), "longnew");
+  EXPECT_EQ(dir.Read("T/t/keep.txt.corvane-part"), "user's own");
+  EXPECT_EQ(runtime::Fs().ListFolder(dir / "T/t")->size(), 5u);  // no temporary left
+}
+
 }  // namespace
 }  // namespace corvane

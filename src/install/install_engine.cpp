@@ -71,12 +71,15 @@ bool StopPressed() {
 }
 
 // True when path, built from a rule of record, may be used: strictly inside
-// the target and reached without a symbolic link below it.  Otherwise the
-// refusal is written to the log and the output area.
+// the target (or the target itself, when may_be_target) and reached without
+// a symbolic link below it.  Otherwise the refusal is written to the log and
+// the output area.
 bool RuleAllowed(const char* rule, const std::string& rule_text, const tprogram& record,
-                 const std::string& target, const std::string& path, bool check_last_link) {
+                 const std::string& target, const std::string& path, bool check_last_link,
+                 bool may_be_target = false) {
   std::string why;
-  if (!IsStrictlyInside(target, path)) {
+  const bool is_target = may_be_target && NormalisedPath(path) == NormalisedPath(target);
+  if (!is_target && !IsStrictlyInside(target, path)) {
     why = "is outside the install target";
   } else {
     std::string link = LinkBelow(target, path, check_last_link);
@@ -223,7 +226,8 @@ int InstallPackages() {
       bool destination_ok = true;
       if (!r.path.empty()) {
         destination = runtime::ReplaceAll(target + r.path, "/", "\\");
-        destination_ok = RuleAllowed("PATH", r.path, r, target, destination, true);
+        // Unpacking into the target itself is what a package without PATH does.
+        destination_ok = RuleAllowed("PATH", r.path, r, target, destination, true, true);
       }
       if (!r.backup.empty()) Backup(r, target, destination, destination_ok);
 

@@ -423,5 +423,30 @@ TEST_F(InstallEngineTest, RulesLeavingTheTargetAreRefused) {
   EXPECT_TRUE(Logged("Installation completed."));
 }
 
+// A PATH naming the target itself unpacks there, as a package without PATH
+// does; a COPY whose two sides name one file leaves it whole.
+TEST_F(InstallEngineTest, PathOfTheTargetItselfAndCopiesOntoThemselves) {
+  const std::vector<std::pair<std::string, std::string>> paths = {{"R1", "/"}, {"R2", "/mod/.."}, {"R3", "\\"}};
+  for (const auto& [name, rule] : paths) {
+    Add(name, runtime::ToLower(name) + ".zip")->path = rule;
+    ASSERT_TRUE(WriteZip(dir / ("download/" + runtime::ToLower(name) + ".zip"), {{"f.txt", name}}));
+  }
+  dir.Write("T/m/same.txt", "keep");
+  const std::vector<std::string> copies = {"/m/same.txt,/m/same.txt", "/m/same.txt,/M/SAME.TXT",
+                                           "/m/#none#/same.txt,/m/#other#/same.txt"};
+  for (std::size_t i = 0; i < copies.size(); ++i) {
+    Add("C" + std::to_string(i), "c.bat")->copy = copies[i];
+    dir.Write("download/c.bat", "");
+  }
+  Scan();
+  InstallPackages();
+  for (const auto& [name, rule] : paths) {
+    EXPECT_EQ(dir.Read("T/" + runtime::ToLower(name) + "/f.txt"), name) << rule;
+    EXPECT_FALSE(LogMentions("Rule refused: PATH <" + rule + ">")) << rule;
+  }
+  EXPECT_EQ(dir.Read("T/m/same.txt"), "keep");
+  EXPECT_FALSE(LogMentions(" is 1"));
+}
+
 }  // namespace
 }  // namespace corvane

@@ -37,9 +37,13 @@ std::string LinkBelow(const std::string& target, const std::string& path, bool i
   std::vector<std::string> p = Components(NormalisedPath(path));
   std::size_t end = include_last ? p.size() : (p.empty() ? 0 : p.size() - 1);
   std::string walk = base == "/" ? "" : base;
+  runtime::FileSystem& fs = runtime::Fs();
   for (std::size_t i = t.size(); i < end; ++i) {
     walk += "/" + p[i];
-    if (runtime::Fs().IsLink(walk)) return walk;
+    if (fs.IsLink(walk)) return walk;
+    // Nothing exists below a missing component, so no link either; looking
+    // further would cost a search of the whole path at every level.
+    if (fs.Kind(walk) == runtime::kNone) break;
   }
   return "";
 }

@@ -10,6 +10,7 @@
 #include "net/http_client.h"
 #include "runtime/environment.h"
 #include "runtime/file_system.h"
+#include "runtime/temporary_file.h"
 
 namespace corvane {
 namespace {
@@ -29,7 +30,11 @@ std::string DefaultTarget(const std::string& stream_url) {
   return folder + "/download/" + name;
 }
 
-std::string TemporaryName(const std::string& target) { return target + ".part"; }
+// A new temporary file of our own beside the target ("" when none can be
+// made): no name a server chooses can meet it, however long.
+std::string TemporaryName(const std::string& target) {
+  return runtime::CreateTemporaryBeside(runtime::Fs(), target);
+}
 
 // Drops the temporary file and answers the failure result.
 int Abandon(const std::string& temporary, const std::string& why) {

@@ -17,7 +17,7 @@ class DownloadTest : public HttpTest {
   void PutPreviousCopy() { dir_.Write("pkg.zip", previous_); }
   void ExpectPreviousCopyKept() {
     EXPECT_EQ(dir_.Read("pkg.zip"), previous_);
-    EXPECT_FALSE(dir_.Exists("pkg.zip.part"));
+    EXPECT_FALSE(dir_.HasTemporaries());
   }
   int Download(bool with_progress) {
     auto progress = [this](float f) { fractions_.push_back(f); };

@@ -216,7 +216,7 @@ class HostileServerTest : public HttpTest, public ::testing::WithParamInterface<
                           128);
     });
     EXPECT_EQ(dir_.Read("pkg.zip"), result == 1 ? GetParam().expected.body : previous_);
-    EXPECT_FALSE(dir_.Exists("pkg.zip.part"));
+    EXPECT_FALSE(dir_.HasTemporaries());
     return result;
   }
 

@@ -64,7 +64,7 @@ int CheckRemoteFile(const std::string& web_url);
 using ProgressCallback = std::function<void(float fraction)>;
 
 // Downloads web_url into local_path (empty: the program folder + "/download/"
-// + the URL's last path element).  The data goes to local_path + ".part" and
+// + the URL's last path element).  The data goes to a temporary file beside it and
 // is renamed over local_path only when complete, so a previous local file is
 // never replaced by a broken one, and no partial file is left behind.
 //   Without progress: plain copy; complete when the headers ended with their

@@ -3,19 +3,24 @@
 #include <atomic>
 #include <map>
 #include <string>
+#include <vector>
 
-#include "runtime/clock.h"
 #include "runtime/resources_table.h"
+#include "runtime/temporary_file.h"
 
 namespace corvane::runtime {
 namespace {
 FileSystem* g_override = nullptr;
+std::atomic<std::uint64_t> system_calls{0};
 
 FileSystem& RealFs() {
   static std::unique_ptr<FileSystem> real = MakeRealFileSystem();
   return *real;
 }
 }  // namespace
+
+std::uint64_t SystemCallCount() { return system_calls.load(std::memory_order_relaxed); }
+void CountSystemCall() { system_calls.fetch_add(1, std::memory_order_relaxed); }
 
 FileSystem& Fs() { return g_override ? *g_override : RealFs(); }
 void SetFs(FileSystem* fs) { g_override = fs; }
@@ -36,17 +41,46 @@ const std::string* EmbeddedResource(const std::string& name) {
 
 bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
   FileSystem& fs = Fs();
-  static std::atomic<unsigned> counter{0};
-  std::string temp = path + ".tmp" + std::to_string(Clk().MonotonicMs() % 100000) + "_" +
-                     std::to_string(counter++);
+  const std::string temp = CreateTemporaryBeside(fs, path);
+  if (temp.empty()) return false;
   auto out = fs.OpenWrite(temp);
-  if (!out) return false;
-  bool ok = out->Write(bytes.data(), bytes.size());
-  ok = out->Close() && ok;
+  bool ok = out && out->Write(bytes.data(), bytes.size());
+  ok = out && out->Close() && ok;
   out.reset();
   if (ok && fs.Rename(temp, path)) return true;
   fs.DeleteFile(temp);
   return false;
+}
+
+int FileSystemWrapper::CopyFile(const std::string& s, const std::string& d) { return CopyFileThrough(*this, s, d); }
+
+int CopyFileThrough(FileSystem& fs, const std::string& src, const std::string& dst) {
+  if (src.rfind(kIncbinPrefix, 0) != 0) {
+    // A folder, pipe or device is no file to copy; and copying a file onto
+    // itself would read back what is being written.
+    const std::optional<FileIdentity> from = fs.Identify(src);
+    if (!from || !from->regular) return 0;
+    const std::optional<FileIdentity> to = fs.Identify(dst);
+    if (to && to->device == from->device && to->file == from->file) return 0;
+  }
+  auto in = fs.OpenRead(src);
+  if (!in) return 0;
+  const std::string temp = CreateTemporaryBeside(fs, dst);
+  if (temp.empty()) return 0;
+  auto out = fs.OpenWrite(temp);
+  bool ok = out != nullptr;
+  std::vector<char> buffer(1 << 16);
+  while (ok) {
+    long long n = in->Read(buffer.data(), buffer.size());
+    if (n == 0) break;
+    ok = n > 0 && out->Write(buffer.data(), static_cast<std::size_t>(n));
+  }
+  ok = out && out->Close() && ok;
+  out.reset();
+  // The rename replaces a link at dst itself: nothing is written through it.
+  if (ok && fs.Rename(temp, dst)) return 1;
+  fs.DeleteFile(temp);
+  return 0;
 }
 
 }  // namespace corvane::runtime

@@ -17,6 +17,15 @@ namespace corvane::runtime {
 
 enum FileKind { kNone = 0, kFile = 1, kFolder = 2 };
 
+// What a path names once links are followed: two paths name the same file
+// when device and file agree (device and inode on POSIX, volume serial and
+// file index on Windows).
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t file = 0;
+  bool regular = false;  // a plain file: not a folder, device, pipe or socket
+};
+
 // A file being written.  Write answers false once any write failed; Close
 // answers true only when every byte reached the file.
 class WriteStream {
@@ -59,8 +68,17 @@ class FileSystem {
   // One level; true when the folder exists afterwards.
   virtual bool CreateFolder(const std::string& path) = 0;
   virtual bool CreateFolderWithParents(const std::string& path) = 0;
-  // Copies src over dst; 1 on success, 0 on failure.
+  // Copies src over dst; 1 on success, 0 on failure.  Only a regular file
+  // (or an "incbin::" resource) is read, never onto itself; the bytes go to
+  // a temporary file beside dst that replaces it when whole, so a failed
+  // copy leaves dst as it was.
   virtual int CopyFile(const std::string& src, const std::string& dst) = 0;
+  // Creates an empty file at path only when nothing stands there (not even
+  // a dangling link); false otherwise or on failure.  The folder is found
+  // with case ignored, the name is taken as written.
+  virtual bool CreateExclusive(const std::string& path) = 0;
+  // What path names, links followed; nullopt when it does not exist.
+  virtual std::optional<FileIdentity> Identify(const std::string& path) = 0;
   virtual bool DeleteFile(const std::string& path) = 0;
   // Deletes the folder and everything in it without following links; true
   // when the path is gone afterwards.
@@ -94,7 +112,11 @@ class FileSystemWrapper : public FileSystem {
   bool IsLink(const std::string& p) override { return t_.IsLink(p); }
   bool CreateFolder(const std::string& p) override { return t_.CreateFolder(p); }
   bool CreateFolderWithParents(const std::string& p) override { return t_.CreateFolderWithParents(p); }
-  int CopyFile(const std::string& s, const std::string& d) override { return t_.CopyFile(s, d); }
+  // Copies through this file system's own calls, so a test that overrides a
+  // read or a write sees the copy's too.
+  int CopyFile(const std::string& s, const std::string& d) override;
+  bool CreateExclusive(const std::string& p) override { return t_.CreateExclusive(p); }
+  std::optional<FileIdentity> Identify(const std::string& p) override { return t_.Identify(p); }
   bool DeleteFile(const std::string& p) override { return t_.DeleteFile(p); }
   bool DeleteFolder(const std::string& p) override { return t_.DeleteFolder(p); }
   bool Rename(const std::string& f, const std::string& t) override { return t_.Rename(f, t); }
@@ -108,10 +130,20 @@ class FileSystemWrapper : public FileSystem {
   FileSystem& t_;
 };
 
+// The number of calls the real POSIX file system has made to the operating
+// system so far (0 elsewhere): tests check with it that an operation's cost
+// grows with its input's length, not faster.
+std::uint64_t SystemCallCount();
+void CountSystemCall();
+
 // The file system the program uses.
 FileSystem& Fs();
 // Replaces it (tests); null restores the real one.  The caller keeps ownership.
 void SetFs(FileSystem* fs);
+
+// CopyFile's behaviour over the calls of fs; each platform's file system and
+// FileSystemWrapper copy through it.
+int CopyFileThrough(FileSystem& fs, const std::string& src, const std::string& dst);
 
 // Writes bytes to a temporary file beside path and renames it over path, so
 // the previous file survives any failure.  False on failure (path untouched).

@@ -17,9 +17,16 @@
 namespace corvane::runtime {
 namespace {
 
+// Every call that hands a name to the system goes through here and is counted.
+template <class Function, class... Args>
+auto Sys(Function function, Args... args) {
+  CountSystemCall();
+  return function(args...);
+}
+
 bool Exists(const std::string& p) {
   struct stat st;
-  return ::lstat(p.c_str(), &st) == 0;
+  return Sys(::lstat, p.c_str(), &st) == 0;
 }
 
 std::string Slashes(const std::string& path) {
@@ -111,43 +118,74 @@ class MemoryReadStream : public ReadStream {
 
 bool IsIncbin(const std::string& path) { return path.rfind(kIncbinPrefix, 0) == 0; }
 
+// Handles on folders during a walk: enough to look names up below them.
+#ifdef O_PATH
+constexpr int kWalkFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+#else
+constexpr int kWalkFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
+
+// The first name in folder dir equal to part with case ignored, or "".
+std::string MatchIgnoringCase(int dir, const std::string& part) {
+  int fd = Sys(::openat, dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return "";
+  DIR* d = ::fdopendir(fd);
+  if (!d) {
+    ::close(fd);
+    return "";
+  }
+  std::string match;
+  while (dirent* e = Sys(::readdir, d)) {
+    if (EqualsIgnoreCase(e->d_name, part)) {
+      match = e->d_name;
+      break;
+    }
+  }
+  ::closedir(d);
+  return match;
+}
+
+// Replaces the handle dir by one on its sub-folder name; -1 when that is no folder.
+int Descend(int dir, const std::string& name) {
+  int sub = Sys(::openat, dir, name.c_str(), kWalkFlags);
+  ::close(dir);
+  return sub;
+}
+
 class PosixFileSystem : public FileSystem {
  public:
   std::string Resolve(const std::string& path) override {
     if (IsIncbin(path)) return path;
     std::string p = Slashes(path);
     if (p.empty() || Exists(p)) return p;
-    // Walk the components; each missing one is looked up with case ignored.
+    // Walk the components holding a handle on the folder reached so far, so
+    // each step costs the same however deep it lies; each missing component
+    // is looked up with case ignored.
     std::string out = p[0] == '/' ? "/" : "";
+    int dir = Sys(::open, p[0] == '/' ? "/" : ".", kWalkFlags);
     std::size_t pos = 0;
-    bool searching = true;
     while (pos <= p.size()) {
       std::size_t next = p.find('/', pos);
       if (next == std::string::npos) next = p.size();
       std::string part = p.substr(pos, next - pos);
       pos = next + 1;
       if (part.empty()) continue;
-      std::string joined = out.empty() ? part : (out.back() == '/' ? out + part : out + "/" + part);
-      if (searching && !Exists(joined) && part != "." && part != "..") {
-        std::string folder = out.empty() ? "." : out;
-        std::string match;
-        if (DIR* d = ::opendir(folder.c_str())) {
-          while (dirent* e = ::readdir(d)) {
-            if (EqualsIgnoreCase(e->d_name, part)) {
-              match = e->d_name;
-              break;
-            }
+      if (dir >= 0 && part != "." && part != "..") {
+        struct stat st;
+        if (Sys(::fstatat, dir, part.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+          std::string match = MatchIgnoringCase(dir, part);
+          if (match.empty()) {
+            ::close(dir);  // the rest does not exist; keep it as written
+            dir = -1;
+          } else {
+            part = match;
           }
-          ::closedir(d);
-        }
-        if (match.empty()) {
-          searching = false;  // the rest does not exist; keep it as written
-        } else {
-          joined = out.empty() ? match : (out.back() == '/' ? out + match : out + "/" + match);
         }
       }
-      out = joined;
+      out = out.empty() ? part : (out.back() == '/' ? out + part : out + "/" + part);
+      if (dir >= 0) dir = Descend(dir, part);
     }
+    if (dir >= 0) ::close(dir);
     if (p.size() > 1 && p.back() == '/' && !out.empty() && out.back() != '/') out += '/';
     return out;
   }
@@ -159,7 +197,7 @@ class PosixFileSystem : public FileSystem {
       return *r;
     }
     std::string p = Resolve(path);
-    int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = Sys(::open, p.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
     struct stat st;
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
@@ -190,7 +228,7 @@ class PosixFileSystem : public FileSystem {
   }
 
   bool AppendFile(const std::string& path, const std::string& bytes) override {
-    int fd = ::open(Resolve(path).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    int fd = Sys(::open, Resolve(path).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0) return false;
     PosixWriteStream s(fd);
     bool ok = s.Write(bytes.data(), bytes.size());
@@ -199,7 +237,7 @@ class PosixFileSystem : public FileSystem {
 
   std::unique_ptr<WriteStream> OpenWrite(const std::string& path) override {
     if (IsIncbin(path)) return nullptr;
-    int fd = ::open(Resolve(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    int fd = Sys(::open, Resolve(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return nullptr;
     return std::make_unique<PosixWriteStream>(fd);
   }
@@ -210,17 +248,17 @@ class PosixFileSystem : public FileSystem {
       if (!r) return nullptr;
       return std::make_unique<MemoryReadStream>(r);
     }
-    int fd = ::open(Resolve(path).c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = Sys(::open, Resolve(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return nullptr;
     return std::make_unique<PosixReadStream>(fd);
   }
 
   std::optional<std::vector<std::string>> ListFolder(const std::string& path) override {
     std::string p = path.empty() ? "." : Resolve(path);
-    DIR* d = ::opendir(p.c_str());
+    DIR* d = Sys(::opendir, p.c_str());
     if (!d) return std::nullopt;
     std::vector<std::string> names;
-    while (dirent* e = ::readdir(d)) {
+    while (dirent* e = Sys(::readdir, d)) {
       if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
       names.emplace_back(e->d_name);
     }
@@ -232,54 +270,71 @@ class PosixFileSystem : public FileSystem {
     if (IsIncbin(path)) return EmbeddedResource(path.substr(std::strlen(kIncbinPrefix))) ? kFile : kNone;
     if (path.empty()) return kNone;
     struct stat st;
-    if (::stat(Resolve(path).c_str(), &st) != 0) return kNone;
+    if (Sys(::stat, Resolve(path).c_str(), &st) != 0) return kNone;
     if (S_ISDIR(st.st_mode)) return kFolder;
     return kFile;
   }
 
   bool IsLink(const std::string& path) override {
     struct stat st;
-    return ::lstat(Resolve(path).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+    return Sys(::lstat, Resolve(path).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
   }
 
   bool CreateFolder(const std::string& path) override {
     std::string p = Resolve(path);
-    if (::mkdir(p.c_str(), 0755) == 0) return true;
+    if (Sys(::mkdir, p.c_str(), 0755) == 0) return true;
     return Kind(p) == kFolder;
   }
 
   bool CreateFolderWithParents(const std::string& path) override {
-    std::string p = Slashes(path);
-    std::size_t pos = 0;
-    while ((pos = p.find('/', pos + 1)) != std::string::npos) {
-      std::string prefix = p.substr(0, pos);
-      if (!prefix.empty() && Kind(prefix) != kFolder) CreateFolder(prefix);
+    const std::string p = Resolve(path);
+    if (p.empty()) return false;
+    // One pass down from the top with a handle on each folder: the cost
+    // grows with the path's length, not with its square.
+    int dir = Sys(::open, p[0] == '/' ? "/" : ".", kWalkFlags);
+    for (const std::string& part : Split(p, "/")) {
+      if (dir < 0) return false;
+      if (part.empty()) continue;
+      int sub = Sys(::openat, dir, part.c_str(), kWalkFlags);
+      if (sub < 0 && errno == ENOENT) {
+        Sys(::mkdirat, dir, part.c_str(), 0755);  // another process may win the race: the open below decides
+        sub = Sys(::openat, dir, part.c_str(), kWalkFlags);
+      }
+      ::close(dir);
+      dir = sub;
     }
-    return CreateFolder(p);
+    if (dir < 0) return false;
+    ::close(dir);
+    return true;
   }
 
-  int CopyFile(const std::string& src, const std::string& dst) override {
-    auto in = OpenRead(src);
-    if (!in) return 0;
-    std::string to = Resolve(dst);
-    if (IsLink(to)) ::unlink(to.c_str());  // replace a link, never write through it
-    auto out = OpenWrite(to);
-    if (!out) return 0;
-    char buf[65536];
-    while (true) {
-      long long r = in->Read(buf, sizeof buf);
-      if (r < 0) return 0;
-      if (r == 0) break;
-      if (!out->Write(buf, static_cast<std::size_t>(r))) return 0;
-    }
-    return out->Close() ? 1 : 0;
+  int CopyFile(const std::string& src, const std::string& dst) override { return CopyFileThrough(*this, src, dst); }
+
+  bool CreateExclusive(const std::string& path) override {
+    if (IsIncbin(path) || path.empty()) return false;
+    // The new name is taken as written: only its folder is looked up with
+    // case ignored, which spares a search of the folder for a name that is
+    // not there.
+    const std::string p = Slashes(path);
+    const std::size_t slash = p.rfind('/');
+    const std::string real = slash == std::string::npos || slash == 0 ? p : Resolve(p.substr(0, slash)) + p.substr(slash);
+    int fd = Sys(::open, real.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    return ::close(fd) == 0;
+  }
+
+  std::optional<FileIdentity> Identify(const std::string& path) override {
+    struct stat st;
+    if (IsIncbin(path) || path.empty() || Sys(::stat, Resolve(path).c_str(), &st) != 0) return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+                        S_ISREG(st.st_mode)};
   }
 
   bool DeleteFile(const std::string& path) override {
     std::string p = Resolve(path);
     struct stat st;
-    if (::lstat(p.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
-    return ::unlink(p.c_str()) == 0;
+    if (Sys(::lstat, p.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    return Sys(::unlink, p.c_str()) == 0;
   }
 
   bool DeleteFolder(const std::string& path) override {
@@ -289,7 +344,7 @@ class PosixFileSystem : public FileSystem {
   }
 
   bool Rename(const std::string& from, const std::string& to) override {
-    return ::rename(Resolve(from).c_str(), Resolve(to).c_str()) == 0;
+    return Sys(::rename, Resolve(from).c_str(), Resolve(to).c_str()) == 0;
   }
 
   long long FileSize(const std::string& path) override {
@@ -298,7 +353,7 @@ class PosixFileSystem : public FileSystem {
       return r ? static_cast<long long>(r->size()) : -1;
     }
     struct stat st;
-    if (path.empty() || ::stat(Resolve(path).c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return -1;
+    if (path.empty() || Sys(::stat, Resolve(path).c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return -1;
     return static_cast<long long>(st.st_size);
   }
 
@@ -311,13 +366,13 @@ class PosixFileSystem : public FileSystem {
     return buf.data();
   }
 
-  bool ChangeFolder(const std::string& path) override { return ::chdir(Resolve(path).c_str()) == 0; }
+  bool ChangeFolder(const std::string& path) override { return Sys(::chdir, Resolve(path).c_str()) == 0; }
 
   bool SetExecutable(const std::string& path) override {
     std::string p = Resolve(path);
     struct stat st;
-    if (::stat(p.c_str(), &st) != 0) return false;
-    return ::chmod(p.c_str(), st.st_mode | S_IXUSR | S_IXGRP | S_IXOTH) == 0;
+    if (Sys(::stat, p.c_str(), &st) != 0) return false;
+    return Sys(::chmod, p.c_str(), st.st_mode | S_IXUSR | S_IXGRP | S_IXOTH) == 0;
   }
 
   std::string Absolute(const std::string& path) override {
@@ -340,11 +395,11 @@ class PosixFileSystem : public FileSystem {
  private:
   static void RemoveTree(const std::string& p) {
     struct stat st;
-    if (::lstat(p.c_str(), &st) != 0) return;
+    if (Sys(::lstat, p.c_str(), &st) != 0) return;
     if (S_ISDIR(st.st_mode)) {
-      if (DIR* d = ::opendir(p.c_str())) {
+      if (DIR* d = Sys(::opendir, p.c_str())) {
         std::vector<std::string> names;
-        while (dirent* e = ::readdir(d)) {
+        while (dirent* e = Sys(::readdir, d)) {
           if (std::strcmp(e->d_name, ".") && std::strcmp(e->d_name, "..")) names.emplace_back(e->d_name);
         }
         ::closedir(d);
@@ -352,7 +407,7 @@ class PosixFileSystem : public FileSystem {
       }
       ::rmdir(p.c_str());
     } else {
-      ::unlink(p.c_str());
+      Sys(::unlink, p.c_str());
     }
   }
 };

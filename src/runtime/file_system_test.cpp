@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <filesystem>
+#include <set>
+
+#include "runtime/temporary_file.h"
 #include "support/temp_dir.h"
 
 namespace corvane::runtime {
@@ -66,6 +71,110 @@ TEST(FileSystemTest, AtomicWriteKeepsThePreviousFileOnFailure) {
   EXPECT_TRUE(WriteFileAtomic(dir / "conf.txt", "next"));
   EXPECT_EQ(dir.Read("conf.txt"), "next");
   EXPECT_EQ(Fs().ListFolder(dir.path())->size(), 1u);  // no temporary left behind
+}
+
+// A copy that fails for any reason leaves the destination byte for byte as
+// it was and no temporary beside it; a copy of a file onto itself (by the
+// same path, by another letter case, through a hard link) is refused.
+TEST(FileSystemTest, FailedCopiesKeepTheDestination) {
+  TempDir dir;
+  dir.Write("d/dst.txt", "destination");
+  dir.Write("d/other.txt", "other");
+  std::filesystem::create_directories(dir / "folder");
+  std::error_code ec;
+  std::filesystem::create_hard_link(dir / "d/other.txt", dir / "d/hard.txt", ec);
+  ASSERT_FALSE(ec) << ec.message();
+  struct Case {
+    std::string src, dst, kept;
+  };
+  std::vector<Case> cases = {
+      {"d/dst.txt", "d/dst.txt", "destination"}, {"d/dst.txt", "D/DST.TXT", "destination"},
+      {"d/hard.txt", "d/other.txt", "other"},    {"folder", "d/dst.txt", "destination"},
+      {"missing", "d/dst.txt", "destination"},
+  };
+#ifndef _WIN32
+  cases.push_back({"/dev/zero", "d/dst.txt", "destination"});  // endless: only regular files are read
+#endif
+  for (const Case& c : cases) {
+    const std::string src = c.src[0] == '/' ? c.src : dir / c.src;
+    EXPECT_EQ(Fs().CopyFile(src, dir / c.dst), 0) << c.src << " > " << c.dst;
+    EXPECT_EQ(Fs().ReadFile(dir / c.dst).value_or("?"), c.kept) << c.src << " > " << c.dst;
+  }
+  EXPECT_EQ(Fs().ListFolder(dir / "d")->size(), 3u);
+}
+
+class ReadFailsMidway : public FileSystemWrapper {
+ public:
+  using FileSystemWrapper::FileSystemWrapper;
+  struct HalfStream : ReadStream {
+    int calls = 0;
+    long long Read(void* data, std::size_t size) override {
+      if (calls++ > 0) return -1;
+      std::memset(data, 'x', std::min<std::size_t>(size, 3));
+      return 3;
+    }
+  };
+  std::unique_ptr<ReadStream> OpenRead(const std::string&) override { return std::make_unique<HalfStream>(); }
+};
+
+TEST(FileSystemTest, ACopyWhoseReadFailsMidwayKeepsTheDestination) {
+  TempDir dir;
+  dir.Write("src.txt", "source bytes");
+  dir.Write("dst.txt", "destination");
+  ReadFailsMidway failing(Fs());
+  EXPECT_EQ(failing.CopyFile(dir / "src.txt", dir / "dst.txt"), 0);
+  EXPECT_EQ(dir.Read("dst.txt"), "destination");
+  EXPECT_EQ(Fs().ListFolder(dir.path())->size(), 2u);
+#ifndef _WIN32
+  // A link at the destination is replaced, not written through.
+  ASSERT_TRUE(corvane::testing::MakeSymlink(dir / "dst.txt", dir / "link.txt"));
+  EXPECT_EQ(Fs().CopyFile(dir / "src.txt", dir / "link.txt"), 1);
+  EXPECT_FALSE(Fs().IsLink(dir / "link.txt"));
+  EXPECT_EQ(dir.Read("link.txt") + "|" + dir.Read("dst.txt"), "source bytes|destination");
+#endif
+}
+
+// Temporaries are short names of our own, made exclusively: a target of the
+// longest legal name still gets one, and no two are alike.
+TEST(FileSystemTest, TemporaryNamesAreOursAndUnique) {
+  TempDir dir;
+#ifndef _WIN32  // a Windows path of this length needs the long-path prefix
+  const std::string longest(255, 'n');
+  ASSERT_TRUE(WriteFileAtomic(dir / longest, "long"));
+  EXPECT_EQ(dir.Read(longest), "long");
+#endif
+  std::set<std::string> names;
+  for (int i = 0; i < 50; ++i) {
+    std::string t = CreateTemporaryBeside(Fs(), dir / "target.txt");
+    ASSERT_FALSE(t.empty());
+    const std::string name = t.substr(t.rfind('/') + 1);
+    EXPECT_TRUE(IsTemporaryName(name)) << name;
+    EXPECT_LT(name.size(), 32u);
+    names.insert(name);
+  }
+  EXPECT_EQ(names.size(), 50u);
+  EXPECT_EQ(CreateTemporaryBeside(Fs(), dir / "no/such/folder/x"), "");
+  for (const char* name : {"x.corvane-part", ".corvane-ABCDEFGH.tmp", ".corvane-abcdefg.tmp", "conf.txt.tmp1_2",
+                           ".corvane-abcdefgh.tmp.txt"})
+    EXPECT_FALSE(IsTemporaryName(name)) << name;
+}
+
+// The leftovers of a killed run are swept from the folders the journal
+// names, and nothing else is.
+TEST(FileSystemTest, SweepRemovesOnlyOurTemporariesInJournalledFolders) {
+  TempDir dir;
+  SetTemporaryJournal(dir / "journal.txt");
+  const std::string left_a = CreateTemporaryBeside(Fs(), dir / "a/x.txt");
+  EXPECT_EQ(left_a, "");  // no folder a yet
+  dir.Write("a/keep.txt.corvane-part", "user's");
+  dir.Write("b/.corvane-abcdefgh.tmp", "not journalled");
+  const std::string ours = CreateTemporaryBeside(Fs(), dir / "a/x.txt");
+  ASSERT_FALSE(ours.empty());
+  SetTemporaryJournal(dir / "journal.txt");  // as at the next start
+  EXPECT_EQ(SweepJournalledTemporaries(Fs()), std::vector<std::string>{ours});
+  SetTemporaryJournal("");
+  EXPECT_FALSE(Fs().Kind(ours) != kNone || dir.Exists("journal.txt"));
+  EXPECT_TRUE(dir.Exists("a/keep.txt.corvane-part") && dir.Exists("b/.corvane-abcdefgh.tmp"));
 }
 
 TEST(FileSystemTest, AbsoluteFoldsDotsAndSeparators) {

@@ -234,27 +234,30 @@ class Win32FileSystem : public FileSystem {
     return CreateFolder(p);
   }
 
-  int CopyFile(const std::string& src, const std::string& dst) override {
-    if (!IsIncbin(src)) {
-      // A read-only target is replaced like any other: the copy must win.
-      DWORD a = Attributes(dst);
-      if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY) && !(a & FILE_ATTRIBUTE_DIRECTORY)) {
-        ::SetFileAttributesW(WidePath(dst).c_str(), a & ~FILE_ATTRIBUTE_READONLY);
-      }
-      return ::CopyFileW(WidePath(src).c_str(), WidePath(dst).c_str(), FALSE) ? 1 : 0;
-    }
-    auto in = OpenRead(src);
-    if (!in) return 0;
-    auto out = OpenWrite(dst);
-    if (!out) return 0;
-    char buf[65536];
-    while (true) {
-      long long r = in->Read(buf, sizeof buf);
-      if (r < 0) return 0;
-      if (r == 0) break;
-      if (!out->Write(buf, static_cast<std::size_t>(r))) return 0;
-    }
-    return out->Close() ? 1 : 0;
+  int CopyFile(const std::string& src, const std::string& dst) override { return CopyFileThrough(*this, src, dst); }
+
+  bool CreateExclusive(const std::string& path) override {
+    if (IsIncbin(path) || path.empty()) return false;
+    HANDLE h = ::CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                             CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    return ::CloseHandle(h) != 0;
+  }
+
+  std::optional<FileIdentity> Identify(const std::string& path) override {
+    if (IsIncbin(path) || path.empty()) return std::nullopt;
+    // Backup semantics lets the handle name a folder too.
+    HANDLE h = ::CreateFileW(WidePath(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool known = ::GetFileInformationByHandle(h, &info) != 0;
+    const bool disk = ::GetFileType(h) == FILE_TYPE_DISK;
+    ::CloseHandle(h);
+    if (!known) return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber,
+                        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
+                        disk && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)};
   }
 
   bool DeleteFile(const std::string& path) override {
@@ -269,8 +272,13 @@ class Win32FileSystem : public FileSystem {
   }
 
   bool Rename(const std::string& from, const std::string& to) override {
-    return ::MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    const std::wstring target = WidePath(to);
+    // A read-only target is replaced like any other: the new file must win.
+    DWORD a = ::GetFileAttributesW(target.c_str());
+    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY) && !(a & FILE_ATTRIBUTE_DIRECTORY))
+      ::SetFileAttributesW(target.c_str(), a & ~FILE_ATTRIBUTE_READONLY);
+    return ::MoveFileExW(WidePath(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
+           0;
   }
 
   long long FileSize(const std::string& path) override {

@@ -1,12 +1,16 @@
 #include "zip/zip_reader.h"
 
 #include <minizip/unzip.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <atomic>
+#include <optional>
 #include <cstdint>
 #include <vector>
 
 #include "runtime/file_system.h"
+#include "runtime/temporary_file.h"
 #include "runtime/text.h"
 
 namespace corvane {
@@ -37,6 +41,48 @@ bool IsValidUtf8(const std::string& s) {
     i += extra + 1;
   }
   return true;
+}
+
+constexpr ZPOS64_T kOverflow32 = 0xFFFFFFFFu;
+constexpr unsigned kZip64ExtraId = 0x0001;
+
+std::uint64_t LittleEndian(const std::string& bytes, std::size_t at, std::size_t width) {
+  std::uint64_t v = 0;
+  for (std::size_t i = 0; i < width; ++i) v |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
+  return v;
+}
+
+// Takes the sizes that the central directory marks as overflowing from the
+// zip64 extra field.  Newer minizip builds do this themselves; Debian's 1.1
+// compares against an unsigned long -1, which never matches where long has
+// 64 bits, and hands the marker on as the size.
+void ApplyZip64Sizes(const std::string& extra, unz_file_info64& info) {
+  std::size_t at = 0;
+  while (at + 4 <= extra.size()) {
+    const unsigned id = static_cast<unsigned>(LittleEndian(extra, at, 2));
+    const std::size_t length = static_cast<std::size_t>(LittleEndian(extra, at + 2, 2));
+    const std::size_t end = std::min(extra.size(), at + 4 + length);
+    if (id == kZip64ExtraId) {
+      std::size_t field = at + 4;
+      for (ZPOS64_T* size : {&info.uncompressed_size, &info.compressed_size}) {
+        if (*size != kOverflow32) continue;
+        if (field + 8 > end) return;
+        *size = LittleEndian(extra, field, 8);
+        field += 8;
+      }
+      return;
+    }
+    at = end;
+  }
+}
+
+// A valid archive without entries is its end record alone (and a comment);
+// minizip never looks for that record at the file's very first byte.
+bool IsBareEndRecord(const std::string& bytes) {
+  if (bytes.size() < 22 || bytes.compare(0, 4, "PK\x05\x06") != 0) return false;
+  for (std::size_t i = 4; i < 20; ++i)
+    if (bytes[i] != 0) return false;
+  return LittleEndian(bytes, 20, 2) == bytes.size() - 22;
 }
 
 std::string FolderOf(const std::string& name) {
@@ -74,6 +120,7 @@ ZipReader::~ZipReader() { Close(); }
 void ZipReader::Close() {
   if (handle_) unzClose(static_cast<unzFile>(handle_));
   handle_ = nullptr;
+  empty_ = false;
   entries_.clear();
   positions_.clear();
 }
@@ -85,7 +132,14 @@ bool ZipReader::Open(const std::string& path) {
   if (fs.Kind(path) != runtime::kFile) return false;
   std::string real = fs.Resolve(path);
   unzFile uf = unzOpen64(real.c_str());
-  if (!uf) return false;
+  if (!uf) {
+    constexpr long long kLargestBareRecord = 22 + 0xFFFF;
+    const long long size = fs.FileSize(path);
+    if (size < 0 || size > kLargestBareRecord) return false;
+    std::optional<std::string> bytes = fs.ReadFile(path);
+    empty_ = bytes && IsBareEndRecord(*bytes);
+    return empty_;
+  }
   handle_ = uf;
 
   unz_global_info64 global;
@@ -99,10 +153,12 @@ bool ZipReader::Open(const std::string& path) {
     unz_file_info64 info;
     if (unzGetCurrentFileInfo64(uf, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) break;
     std::string raw(info.size_filename, '\0');
-    if (info.size_filename > 0 &&
-        unzGetCurrentFileInfo64(uf, &info, raw.data(), static_cast<uLong>(raw.size()), nullptr, 0,
-                                nullptr, 0) != UNZ_OK)
+    std::string extra(info.size_file_extra, '\0');
+    if ((info.size_filename > 0 || info.size_file_extra > 0) &&
+        unzGetCurrentFileInfo64(uf, &info, raw.data(), static_cast<uLong>(raw.size()), extra.data(),
+                                static_cast<uLong>(extra.size()), nullptr, 0) != UNZ_OK)
       break;
+    ApplyZip64Sizes(extra, info);
     ZipEntry e;
     e.name = (info.flag & kUtf8NameFlag) || IsValidUtf8(raw) ? raw : runtime::DecodeLatin1(raw);
     e.folder = FolderOf(e.name);
@@ -112,6 +168,7 @@ bool ZipReader::Open(const std::string& path) {
     e.is_link = ((info.version >> 8) & 0xFF) == kHostUnix &&
                 ((info.external_fa >> 16) & kUnixTypeMask) == kUnixLink;
     e.encrypted = (info.flag & kEncryptedFlag) != 0;
+    e.crc = info.crc;
     auto p = std::make_unique<Position>();
     if (unzGetFilePos64(uf, &p->pos) != UNZ_OK) break;
     entries_.push_back(std::move(e));
@@ -160,14 +217,14 @@ int ZipReader::Find(const std::string& name) const {
 
 ZipStatus ZipReader::Extract(const std::string& name, const std::string& path,
                              const std::string& password) {
-  if (!handle_) return ZipStatus::kNotOpen;
+  if (!IsOpen()) return ZipStatus::kNotOpen;
   int index = Find(name);
   if (index < 0) return ZipStatus::kNoSuchEntry;
   return ExtractEntry(index, path, password);
 }
 
 ZipStatus ZipReader::ExtractEntry(int index, const std::string& path, const std::string& password) {
-  if (!handle_) return ZipStatus::kNotOpen;
+  if (!IsOpen()) return ZipStatus::kNotOpen;
   const ZipEntry* e = Entry(index);
   if (!e) return ZipStatus::kNoSuchEntry;
   const long long cap = ZipEntryCap();
@@ -189,20 +246,24 @@ ZipStatus ZipReader::ExtractEntry(int index, const std::string& path, const std:
   // The bytes go to a temporary file beside the target, renamed over it only
   // when the entry is whole: a damaged entry, a full disk or a killed process
   // never leaves a cut-short file, nor destroys the file it would replace.
-  const std::string temporary = path + ".corvane-part";
-  if (fs.IsLink(temporary)) fs.DeleteFile(temporary);  // never write through a link
-  auto out = fs.OpenWrite(temporary);
+  const std::string temporary = runtime::CreateTemporaryBeside(fs, path);
+  auto out = temporary.empty() ? nullptr : fs.OpenWrite(temporary);
   if (!out) {
     unzCloseCurrentFile(uf);
-    fs.DeleteFile(temporary);
+    if (!temporary.empty()) fs.DeleteFile(temporary);
     return ZipStatus::kWriteFailed;
   }
 
   ZipStatus status = ZipStatus::kOk;
   std::vector<char> buffer(1 << 16);
   long long written = 0;
+  uLong crc = crc32(0L, Z_NULL, 0);
   while (true) {
-    int n = unzReadCurrentFile(uf, buffer.data(), static_cast<unsigned>(buffer.size()));
+    // One byte past the stated size at most: enough to see data that runs
+    // on, and a library that misread a zip64 size never reads into the
+    // next entry's bytes for us.
+    const long long room = std::min<long long>(static_cast<long long>(buffer.size()), e->size - written + 1);
+    int n = unzReadCurrentFile(uf, buffer.data(), static_cast<unsigned>(room));
     if (n < 0) {
       status = ZipStatus::kDataError;
       break;
@@ -217,12 +278,13 @@ ZipStatus ZipReader::ExtractEntry(int index, const std::string& path, const std:
       status = ZipStatus::kWriteFailed;
       break;
     }
+    crc = crc32(crc, reinterpret_cast<const Bytef*>(buffer.data()), static_cast<uInt>(n));
   }
   // minizip checks the CRC only when the whole stated size was read, so an
   // entry that ends early is caught by its length.
   if (status == ZipStatus::kOk && written != e->size) status = ZipStatus::kDataError;
   int closed = unzCloseCurrentFile(uf);
-  if (status == ZipStatus::kOk && closed == UNZ_CRCERROR) status = ZipStatus::kCrcError;
+  if (status == ZipStatus::kOk && (closed == UNZ_CRCERROR || crc != e->crc)) status = ZipStatus::kCrcError;
   else if (status == ZipStatus::kOk && closed != UNZ_OK) status = ZipStatus::kDataError;
   bool flushed = out->Close();
   out.reset();

@@ -11,6 +11,10 @@
 //   cannot be inflated leaves no file behind;
 // - an existing symbolic link at the output path is never written through.
 //
+// Zip64 archives are read whatever the library's age: sizes that the
+// 32-bit fields only mark as overflowing are taken from the zip64 extra
+// field, and the CRC is checked here on every entry.
+//
 // Names are what the archive stores, as UTF-8: names flagged as UTF-8 or
 // that are valid UTF-8 are kept, other names are read one byte per
 // character.  Nothing here checks where a name points; callers that build
@@ -54,6 +58,7 @@ struct ZipEntry {
   long long size = 0;  // the stated uncompressed size in bytes
   bool is_link = false;  // stored as a symbolic link (Unix attributes)
   bool encrypted = false;
+  unsigned long crc = 0;  // the stored CRC-32 of the uncompressed bytes
 };
 
 class ZipReader {
@@ -70,7 +75,7 @@ class ZipReader {
   bool Open(const std::string& path);
   // Releases the archive; safe to call when nothing is open.
   void Close();
-  bool IsOpen() const { return handle_ != nullptr; }
+  bool IsOpen() const { return handle_ != nullptr || empty_; }
 
   // The number of entries, 0 when closed.
   int Count() const { return static_cast<int>(entries_.size()); }
@@ -84,10 +89,10 @@ class ZipReader {
   // The position of the first entry with exactly this stored name, or -1.
   int Find(const std::string& name) const;
 
-  // Extracts one entry to path (created or truncated), with a password (""
-  // for none).  kOk when every stated byte was written and the CRC matched;
-  // on any other result no file is left at path (a file that stood there
-  // before is gone too once writing began).
+  // Extracts one entry to path, with a password ("" for none).  The bytes go
+  // to a temporary file beside path that replaces it when whole.  kOk when
+  // every stated byte was written and the CRC matched; on any other result
+  // the file at path (if any) is left as it was.
   ZipStatus ExtractEntry(int index, const std::string& path, const std::string& password);
   // The same for the first entry with this stored name.
   ZipStatus Extract(const std::string& name, const std::string& path, const std::string& password);
@@ -95,6 +100,7 @@ class ZipReader {
  private:
   struct Position;
   void* handle_ = nullptr;  // minizip's unzFile
+  bool empty_ = false;      // a valid archive without entries, which minizip cannot open
   std::vector<ZipEntry> entries_;
   std::vector<std::unique_ptr<Position>> positions_;
 };

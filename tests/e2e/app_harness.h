@@ -26,6 +26,7 @@
 #include "app/startup.h"
 #include "log/activity_log.h"
 #include "net/http_client.h"
+#include "runtime/temporary_file.h"
 #include "runtime/environment.h"
 #include "runtime/file_system.h"
 #include "runtime/text.h"
@@ -83,6 +84,7 @@ class AppHarness {
   ~AppHarness() {
     app::ResetApplication();
     SetHttpLimits(saved_limits_);
+    runtime::SetTemporaryJournal("");
     runtime::Fs().ChangeFolder(previous_folder_);
   }
 

@@ -68,7 +68,7 @@ TEST_F(HostileDownloadRunTest, StalledBodiesAndRedirectLoopsNeitherHangTheRunNor
   EXPECT_TRUE(downloading);
   EXPECT_EQ(downloadIndex, 1);
   EXPECT_EQ(app.home.Read("download/alpha.zip"), "the older, complete alpha");
-  EXPECT_FALSE(app.home.Exists("download/alpha.zip.part"));
+  EXPECT_FALSE(app.home.HasTemporaries("download"));
 
   EXPECT_LE(RunToEnd(20), 20);
   EXPECT_FALSE(downloading);
@@ -118,7 +118,7 @@ TEST_F(HostileDownloadRunTest, AFullDiskFailsEachTransferCleanlyAndTheRunGoesOnO
   app.Turn(3);
   EXPECT_TRUE(downloading);  // still trying, window alive
   EXPECT_EQ(app.home.Read("download/alpha.zip"), "the older, complete alpha");
-  EXPECT_FALSE(app.home.Exists("download/alpha.zip.part"));
+  EXPECT_FALSE(app.home.HasTemporaries("download"));
   EXPECT_TRUE(app.LogHas("Download failed - cannot write <"));
 
   disk.full = false;  // room again

@@ -141,5 +141,28 @@ TEST(StartUp, OkOnTheToolchainQuestionAsksForTheSvnFolderAndLeaves) {
   EXPECT_EQ(app.BoxesShown(tk::BoxKind::Folder, messages[87]), 1);
 }
 
+// The leftovers of a killed run go at the next start: our temporaries where
+// the journal says we were writing and in our own folders, and an older
+// version's; a user's files, whatever their names, stay.
+TEST(StartUp, LeftoversOfAKilledRunAreSweptAndLogged) {
+  AppHarness app;
+  app.ServeStandardFiles();
+  app.ServeCatalogue("english", app.Catalogue(Programs(1)));
+  app.PrepareHome();
+  const std::vector<std::string> ours = {"tarnic/mod/.corvane-a1b2c3d4.tmp", "download/.corvane-00000000.tmp",
+                                         "download/pkg.zip.part", "data/conf.txt.tmp4711_0"};
+  const std::vector<std::string> users = {"tarnic/mod/keep.txt.corvane-part", "tarnic/.corvane-a1b2c3d4.tmp",
+                                          "tarnic/mod/notes.part", "download/.corvane-a1b2c3d4.tmp.zip"};
+  for (const auto& f : ours) app.home.Write(f, "left");
+  for (const auto& f : users) app.home.Write(f, "user's");
+  app.home.Write("data/temporaries.txt", app.home / "tarnic/mod\r\n" + app.home / "gone\r\n");
+  app.Start();
+  for (const auto& f : ours) {
+    EXPECT_FALSE(app.home.Exists(f)) << f;
+    EXPECT_TRUE(app.LogHas("Leftover removed <") && app.LogHas(f + ">")) << f;
+  }
+  for (const auto& f : users) EXPECT_EQ(app.home.Read(f), "user's") << f;
+}
+
 }  // namespace
 }  // namespace corvane::testing

@@ -87,9 +87,9 @@ mkdir -p "$DL_HOME/download"
 offered=0
 interrupted=0
 for round in $(seq 1 "$ROUNDS"); do
-  rm -f "$DL_HOME/download/pkg.zip.part"
+  rm -f "$DL_HOME"/download/.corvane-*.tmp
   run_and_kill "$DRIVER" download-loop "$DL_HOME" "$A" "$B"
-  [ -e "$DL_HOME/download/pkg.zip.part" ] && interrupted=$((interrupted + 1))
+  compgen -G "$DL_HOME/download/.corvane-*.tmp" >/dev/null && interrupted=$((interrupted + 1))
   if n=$("$DRIVER" download-check "$DL_HOME" pkg.zip "$SITE/a/pkg.zip" "$SITE/b/pkg.zip" 2>"$WORK/check.err"); then
     offered=$((offered + n))
   else

@@ -8,6 +8,8 @@
 #include <random>
 #include <sstream>
 
+#include "runtime/temporary_file.h"
+
 namespace corvane::testing {
 namespace fs = std::filesystem;
 
@@ -73,6 +75,13 @@ std::string SourceDir() {
 std::string BinaryDir() {
   const char* v = std::getenv("CORVANE_BINARY_DIR");
   return v ? v : CORVANE_TEST_BINARY_DIR;
+}
+
+bool TempDir::HasTemporaries(const std::string& relative) const {
+  std::error_code ec;
+  for (const auto& e : fs::directory_iterator(fs::path(path_) / relative, ec))
+    if (runtime::IsTemporaryName(e.path().filename().string())) return true;
+  return false;
 }
 
 }  // namespace corvane::testing

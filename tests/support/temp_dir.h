@@ -19,6 +19,8 @@ class TempDir {
   // The file's bytes, or "<missing>".
   std::string Read(const std::string& relative) const;
   bool Exists(const std::string& relative) const;
+  // True when one of our temporary files stands in the folder (relative, "" for the top).
+  bool HasTemporaries(const std::string& relative = "") const;
 
  private:
   std::string path_;
