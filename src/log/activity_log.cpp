@@ -17,6 +17,19 @@ namespace {
 
 const char kLogFolder[] = "dati";
 
+// Lines held by the open batches, and how many batches are open.
+int batch_depth = 0;
+std::string held_file;
+std::string held_echo;
+constexpr std::size_t kHeldLimit = 1 << 18;
+
+void WriteHeld() {
+  if (!held_file.empty()) runtime::Fs().AppendFile(logFileName, held_file);
+  if (!held_echo.empty()) std::cout << held_echo << std::flush;
+  held_file.clear();
+  held_echo.clear();
+}
+
 std::string DatedLogName() {
   return std::string(kLogFolder) + "/" + runtime::FormatDate(runtime::Clk().Now()) + "_log.txt";
 }
@@ -31,6 +44,7 @@ void LogMemoryFigures() {
 }  // namespace
 
 void OpenLog(const std::string& name) {
+  WriteHeld();  // lines held for the previous file go to it
   std::string file = name;
   if (file.empty()) {
     runtime::Fs().CreateFolder(kLogFolder);
@@ -54,6 +68,13 @@ void LogLine(const std::string& text) {
   if (logEnabled == 0) return;
   const std::string line = text == "*-" ? std::string(78, '-') : text;
   const std::string stamp = runtime::FormatTime(runtime::Clk().Now());
+  if (batch_depth > 0) {
+    held_file += runtime::WriteLine(stamp + " : " + line);
+    held_echo += line;
+    held_echo += '\n';
+    if (held_file.size() + held_echo.size() > kHeldLimit) WriteHeld();
+    return;
+  }
   // AppendFile creates the file when it is missing and closes it again.
   runtime::Fs().AppendFile(logFileName, runtime::WriteLine(stamp + " : " + line));
   std::cout << line << std::endl;
@@ -78,7 +99,14 @@ void LogEndOfProgram() {
   LogLine(rule);
 }
 
+LogBatch::LogBatch() { ++batch_depth; }
+
+LogBatch::~LogBatch() {
+  if (--batch_depth == 0) WriteHeld();
+}
+
 void ResetLog() {
+  WriteHeld();
   logEnabled = 0;
   logFileName.clear();
 }

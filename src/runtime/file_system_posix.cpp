@@ -196,8 +196,11 @@ class PosixFileSystem : public FileSystem {
       if (!r) return std::nullopt;
       return *r;
     }
-    std::string p = Resolve(path);
-    int fd = Sys(::open, p.c_str(), O_RDONLY | O_CLOEXEC);
+    // A name that exists as written needs no resolving: opening it first
+    // spares a look-up per file when thousands are read in a row.
+    int fd = Sys(::open, Slashes(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 && (errno == ENOENT || errno == ENOTDIR))
+      fd = Sys(::open, Resolve(path).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
     struct stat st;
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
@@ -205,6 +208,7 @@ class PosixFileSystem : public FileSystem {
       return std::nullopt;
     }
     std::string bytes;
+    if (S_ISREG(st.st_mode) && st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
     char buf[65536];
     while (true) {
       ssize_t r = ::read(fd, buf, sizeof buf);
