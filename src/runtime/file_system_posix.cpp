@@ -158,6 +158,21 @@ class PosixFileSystem : public FileSystem {
     if (IsIncbin(path)) return path;
     std::string p = Slashes(path);
     if (p.empty() || Exists(p)) return p;
+    // Usually only the last name is missing (a file about to be made): when
+    // its folder exists as written, that folder alone is searched rather
+    // than every level from the root.
+    const std::size_t slash = p.rfind('/');
+    if (slash != std::string::npos && slash > 0 && slash + 1 < p.size()) {
+      const std::string parent = p.substr(0, slash), last = p.substr(slash + 1);
+      if (last != "." && last != ".." && Exists(parent)) {
+        int dir = Sys(::open, parent.c_str(), kWalkFlags);
+        if (dir >= 0) {
+          const std::string match = MatchIgnoringCase(dir, last);
+          ::close(dir);
+          return parent + "/" + (match.empty() ? last : match);
+        }
+      }
+    }
     // Walk the components holding a handle on the folder reached so far, so
     // each step costs the same however deep it lies; each missing component
     // is looked up with case ignored.
