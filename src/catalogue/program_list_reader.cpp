@@ -90,6 +90,8 @@ std::string HeaderName(const std::string& line) {
 }  // namespace
 
 void ReadProgramList(const std::string& bytes) {
+  // A line or more per record: written in blocks rather than line by line.
+  const LogBatch batch;
   const LangFolder lang;
   std::vector<std::string> slots(tprogram::kSlotCount);
   std::string name;  // empty while no record is open

@@ -19,6 +19,19 @@ std::ostream* echo = &std::cout;
 
 const char kLogFolder[] = "dati";
 
+// Lines held by the open batches, and how many batches are open.
+int batch_depth = 0;
+std::string held_file;
+std::string held_echo;
+constexpr std::size_t kHeldLimit = 1 << 18;
+
+void WriteHeld() {
+  if (!held_file.empty()) runtime::Fs().AppendFile(logFileName, held_file);
+  if (echo && !held_echo.empty()) *echo << held_echo << std::flush;
+  held_file.clear();
+  held_echo.clear();
+}
+
 std::string DatedLogName() {
   return std::string(kLogFolder) + "/" + runtime::FormatDate(runtime::Clk().Now()) + "_log.txt";
 }
@@ -35,6 +48,7 @@ void LogMemoryFigures() {
 namespace {
 
 void StartLog(const std::string& name, bool fresh) {
+  WriteHeld();  // lines held for the previous file go to it
   std::string file = name;
   if (file.empty()) {
     runtime::Fs().CreateFolder(kLogFolder);
@@ -64,6 +78,13 @@ void LogLine(const std::string& text) {
   if (logEnabled == 0) return;
   const std::string line = text == "*-" ? std::string(78, '-') : text;
   const std::string stamp = runtime::FormatTime(runtime::Clk().Now());
+  if (batch_depth > 0) {
+    held_file += runtime::WriteLine(stamp + " : " + line);
+    held_echo += line;
+    held_echo += '\n';
+    if (held_file.size() + held_echo.size() > kHeldLimit) WriteHeld();
+    return;
+  }
   // AppendFile creates the file when it is missing and closes it again.
   runtime::Fs().AppendFile(logFileName, runtime::WriteLine(stamp + " : " + line));
   if (echo) *echo << line << std::endl;
@@ -88,7 +109,14 @@ void LogEndOfProgram() {
   LogLine(rule);
 }
 
+LogBatch::LogBatch() { ++batch_depth; }
+
+LogBatch::~LogBatch() {
+  if (--batch_depth == 0) WriteHeld();
+}
+
 void ResetLog() {
+  WriteHeld();
   logEnabled = 0;
   echo = &std::cout;
   logFileName.clear();

@@ -45,6 +45,19 @@ void DisableLog();
 // Does nothing while logging is off.
 void LogEndOfProgram();
 
+// While one is alive, LogLine keeps its lines (file and echo) in memory and
+// writes them in large blocks, at the latest when the outermost batch ends:
+// a step that logs a line per record of a large catalogue would otherwise
+// spend most of its time opening and closing the file.  A crash inside a
+// batch loses the lines not yet written.  Batches nest.
+class LogBatch {
+ public:
+  LogBatch();
+  ~LogBatch();
+  LogBatch(const LogBatch&) = delete;
+  LogBatch& operator=(const LogBatch&) = delete;
+};
+
 // Back to the state before OpenLog (no file, logging off), for a program run
 // that starts again inside the same process.
 void ResetLog();

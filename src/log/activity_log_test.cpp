@@ -96,5 +96,43 @@ TEST_F(ActivityLogTest, UnwritableFileStillEchoes) {
   EXPECT_EQ(::testing::internal::GetCapturedStdout(), std::string(78, '-') + "\nstill shown\n");
 }
 
+// Held lines keep their order against the lines around the batch, reach the
+// file and the echo when the outermost batch ends, and go to the file they
+// were logged for even when another is opened meanwhile.
+TEST_F(ActivityLogTest, BatchedLinesKeepOrderAndFile) {
+  OpenLog("run.txt");
+  const std::size_t opening = Lines("run.txt").size();
+  ::testing::internal::CaptureStdout();
+  LogLine("before");
+  {
+    LogBatch outer;
+    LogLine("one");
+    {
+      LogBatch inner;
+      LogLine("two");
+    }
+    EXPECT_EQ(Lines("run.txt").size(), opening + 1);  // still held
+    for (int i = 0; i < 20000; ++i) LogLine("x");      // more than is held at once
+    EXPECT_GT(Lines("run.txt").size(), opening + 1);
+    LogLine("three");
+  }
+  LogLine("after");
+  {
+    LogBatch batch;
+    LogLine("for the first file");
+    OpenLog("second.txt");
+  }
+  const std::string echoed = ::testing::internal::GetCapturedStdout();
+  std::vector<std::string> lines = Lines("run.txt");
+  ASSERT_EQ(lines.size(), opening + 20006);
+  const std::vector<std::string> tail(lines.end() - 3, lines.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{"14:03:27 : three", "14:03:27 : after",
+                                            "14:03:27 : for the first file"}));
+  EXPECT_EQ(lines[opening + 1], "14:03:27 : one");
+  EXPECT_EQ(lines[opening + 2], "14:03:27 : two");
+  EXPECT_EQ(echoed.substr(0, 17), "before\none\ntwo\nx\n");
+  EXPECT_EQ(Lines("second.txt")[0], "14:03:27 : LOG NAME: <second.txt>");
+}
+
 }  // namespace
 }  // namespace corvane

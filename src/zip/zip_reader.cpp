@@ -256,7 +256,8 @@ ZipStatus ZipReader::ExtractEntry(int index, const std::string& path, const std:
   }
 
   ZipStatus status = ZipStatus::kOk;
-  std::vector<char> buffer(1 << 16);
+  if (buffer_.empty()) buffer_.resize(1 << 16);
+  std::vector<char>& buffer = buffer_;
   long long written = 0;
   uLong crc = crc32(0L, Z_NULL, 0);
   while (true) {

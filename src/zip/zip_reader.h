@@ -103,6 +103,9 @@ class ZipReader {
   bool empty_ = false;      // a valid archive without entries, which minizip cannot open
   std::vector<ZipEntry> entries_;
   std::vector<std::unique_ptr<Position>> positions_;
+  // Kept between entries: a fresh zero-filled buffer for each of thousands
+  // of small entries costs more than their bytes.
+  std::vector<char> buffer_;
 };
 
 }  // namespace corvane
