@@ -6,7 +6,6 @@
 
 #include "app/download_page.h"
 #include "app/page_preparation.h"
-#include "catalogue/package_check.h"
 #include "install/command_runner.h"
 #include "net/connection_problem.h"
 #include "net/http_client.h"
@@ -87,17 +86,6 @@ class DownloadPageObserver : public DownloadObserver {
 };
 
 DownloadPageObserver pageObserver;
-
-// A package the catalogue does not let us check is never fetched.
-bool RefusedByCatalogue() {
-  const std::string refusal = PackageRefusal(*currentProgram);
-  if (refusal.empty()) return false;
-  const std::string line = currentProgram->fullname + ": " + refusal;
-  LogLine("Download refused - " + line);
-  AddOutputLine(line);
-  NextRecord(true);
-  return true;
-}
 
 }  // namespace
 
