@@ -150,6 +150,7 @@ TEST_F(HttpTest, StatusCodeIsReadFromTheFirstLineOnly) {
   } cases[] = {
       {"HTTP/1.0 200 OK", 200}, {"HTTP/1.1 404", 404}, {"HTTP/1.0  302 Found", 302}, {"HTTP/1.0 2000 OK", 0},
       {"HTTP/1.0 20 OK", 0},    {"http/1.0 200 OK", 0}, {"HTTP/1.0", 0},             {"garbage 200", 0},
+      {"HTTP/1.0 22949673010000 OK", 0},  // a run of digits that would overflow when summed
   };
   for (const Case& c : cases) EXPECT_EQ(StatusLineCode(c.line), c.code) << c.line;
 }

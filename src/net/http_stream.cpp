@@ -60,7 +60,10 @@ int StatusLineCode(const std::string& line) {
   while (i < line.size() && line[i] == ' ') ++i;
   int code = 0;
   std::size_t digits = 0;
-  for (; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i, ++digits) code = code * 10 + (line[i] - '0');
+  // Only three digits make a code; a longer run is counted, never summed, so
+  // a hostile status line cannot overflow.
+  for (; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i, ++digits)
+    if (digits < 3) code = code * 10 + (line[i] - '0');
   return digits == 3 ? code : 0;
 }
 
