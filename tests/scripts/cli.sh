@@ -204,5 +204,18 @@ expect_code 130 "Ctrl-C in mid-download"
 partial && fail "an interrupted download left its partial file"
 grep -q 'interrupted' "$WORK/err" || fail "the interruption is not said"
 
+# A signed catalogue whose record has no checksum: refused, for trust reasons.
+STRICT_HOME="$WORK/strict-home"
+cp -r "$SLOW_HOME" "$STRICT_HOME"
+printf '%s\r\n' "[NOSUM]" "NAME=No checksum" "URL=http://127.0.0.1:$SLOW_PORT/slow.zip" "[/]" \
+  >"$STRICT_HOME/data/win32.app.english.txt"
+minisign -S -s "$WORK/keys/demo.sec" -m "$STRICT_HOME/data/win32.app.english.txt" </dev/null >/dev/null ||
+  fail "minisign could not sign the list file"
+"$BIN" download NOSUM --trust-key "$WORK/keys/demo.pub" --home "$STRICT_HOME" --server "$SERVER" \
+  </dev/null >"$WORK/out" 2>"$WORK/err"
+code=$?
+expect_code 4 "download refused by a signed catalogue"
+grep -q 'NOSUM: no checksum' "$WORK/err" || fail "the refusal is not said: $(cat "$WORK/err")"
+
 echo "command line: $failures failures"
 [ "$failures" -eq 0 ]
