@@ -22,7 +22,7 @@ rm -f "$BUILD/corvane-win64.zip"
 # library beyond those Windows itself has.
 unzip -Z1 "$BUILD/corvane-win64.zip" | sort | tr '\n' ' ' | grep -qx 'README.txt corvane.exe ' ||
   { echo "package: unexpected archive contents" >&2; exit 1; }
-SYSTEM_DLLS='^(ADVAPI32|COMCTL32|comdlg32|GDI32|KERNEL32|msvcrt|ole32|SHELL32|USER32|WS2_32|OLEAUT32|IMM32|WINMM|UxTheme|uuid)\.dll$'
+SYSTEM_DLLS='^(ADVAPI32|COMCTL32|comdlg32|CRYPT32|GDI32|KERNEL32|msvcrt|ole32|SHELL32|USER32|WS2_32|OLEAUT32|IMM32|WINMM|UxTheme|uuid)\.dll$'
 if x86_64-w64-mingw32-objdump -p "$STAGE/corvane.exe" | sed -n 's/^.*DLL Name: //p' | grep -Evi "$SYSTEM_DLLS"; then
   echo "package: corvane.exe needs a library that Windows does not have (above)" >&2
   exit 1

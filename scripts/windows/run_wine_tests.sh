@@ -41,7 +41,9 @@ if command -v openssl >/dev/null && command -v python3 >/dev/null &&
   TLS_FRONT_PID=$!
   for _ in $(seq 100); do grep -q '^control ' "$LOGS/tls-front.out" && break; sleep 0.1; done
   if grep -q '^control ' "$LOGS/tls-front.out"; then
-    export CORVANE_TEST_CERTS="$BUILD/tls-test-certs"
+    # As a drive path: a test that has moved to another drive (C:, its
+    # temporary home) still finds the files.
+    export CORVANE_TEST_CERTS="Z:$BUILD/tls-test-certs"
     export CORVANE_TLS_FRONT_CONTROL="$(awk '/^control / { print $2; exit }' "$LOGS/tls-front.out")"
   else
     echo "  the TLS test server did not start: the HTTPS tests skip"
