@@ -32,6 +32,8 @@ PACKAGES=(cmake make pkg-config dpkg-dev g++-mingw-w64-x86-64-posix gcc-mingw-w6
   openssl)  # the HTTPS tests' certificates
 # libsodium's configure script is made from Debian's source with these.
 PACKAGES+=(autoconf automake libtool)
+# The signature tests sign with the real minisign on the Linux side.
+PACKAGES+=(minisign)
 
 STEP_START=$SECONDS
 TIMES=()

@@ -33,7 +33,10 @@ LIMIT="${CORVANE_WINE_TEST_LIMIT:-600}"
 # (see src/net/tls_test_server.h); the private CA comes in by CORVANE_CA_FILE
 # as on any Windows machine.
 TLS_FRONT_PID=""
-stop_tls_front() { [ -z "$TLS_FRONT_PID" ] || kill "$TLS_FRONT_PID" 2>/dev/null || true; }
+stop_tls_front() {
+  [ -z "$TLS_FRONT_PID" ] || kill "$TLS_FRONT_PID" 2>/dev/null || true
+  [ -z "${MINISIGN_PID:-}" ] || kill "$MINISIGN_PID" 2>/dev/null || true
+}
 trap stop_tls_front EXIT
 if command -v openssl >/dev/null && command -v python3 >/dev/null &&
    bash "$ROOT/tests/support/make_test_certs.sh" "$BUILD/tls-test-certs" >/dev/null; then
@@ -50,6 +53,21 @@ if command -v openssl >/dev/null && command -v python3 >/dev/null &&
   fi
 else
   echo "  no test certificates (openssl, python3): the HTTPS tests skip"
+fi
+
+# The signature tests' minisign, likewise (tests/support/minisign_tool.cpp).
+MINISIGN_PID=""
+if command -v minisign >/dev/null && command -v python3 >/dev/null; then
+  python3 -u "$ROOT/tests/support/minisign_service.py" >"$LOGS/minisign-service.out" 2>&1 &
+  MINISIGN_PID=$!
+  for _ in $(seq 100); do grep -q '^control ' "$LOGS/minisign-service.out" && break; sleep 0.1; done
+  if grep -q '^control ' "$LOGS/minisign-service.out"; then
+    export CORVANE_MINISIGN_CONTROL="$(awk '/^control / { print $2; exit }' "$LOGS/minisign-service.out")"
+  else
+    echo "  the minisign service did not start: the signature tests skip"
+  fi
+else
+  echo "  no minisign: the signature tests skip"
 fi
 
 passed=0

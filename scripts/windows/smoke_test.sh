@@ -102,9 +102,9 @@ echo "wine smoke: saved $SHOT"
 python3 "$ROOT/scripts/wm_close.py" "$WID" || fail "could not send the close request"
 
 # The close question is a box captioned like the main window: answer it with
-# its default button.
+# its default button.  wine can be slow to map it right after a long test run.
 DIALOG=""
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   for w in $(find_windows); do [ "$w" != "$WID" ] && DIALOG="$w"; done
   [ -n "$DIALOG" ] && break
   sleep 0.1
