@@ -17,6 +17,7 @@
 #include "runtime/socket.h"
 #include "runtime/process.h"
 #include "runtime/text.h"
+#include "support/control_line.h"
 #include "support/temp_dir.h"
 
 namespace corvane::testing {
@@ -85,16 +86,7 @@ class TlsFront {
     if (!control_) return;
     std::string request = std::to_string(backend_port);
     for (const auto& name : names) request += " " + name;
-    request += "\n";
-    if (!control_->Send(request.data(), request.size())) return;
-    std::string answer;
-    for (int waited = 0; answer.find('\n') == std::string::npos && waited < 10000; waited += 20) {
-      if (control_->WaitReadable(20) <= 0) continue;
-      char buffer[256];
-      long long n = control_->Receive(buffer, sizeof buffer);
-      if (n <= 0) return;
-      answer.append(buffer, static_cast<std::size_t>(n));
-    }
+    const std::string answer = AskControlLine(*control_, request, 10000);
     if (answer.rfind("ports ", 0) == 0) TakePorts(answer.substr(6, answer.find('\n') - 6));
   }
 

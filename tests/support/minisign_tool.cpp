@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "runtime/environment.h"
+#include "support/control_line.h"
 #include "runtime/socket.h"
 #include "runtime/text.h"
 
@@ -31,17 +32,7 @@ bool Ask(const std::string& request) {
   if (ServicePort() <= 0) return false;
   auto socket = runtime::Net().Connect("127.0.0.1", ServicePort(), 5000, {}, nullptr);
   if (!socket) return false;
-  const std::string line = request + "\n";
-  if (!socket->Send(line.data(), line.size())) return false;
-  std::string answer;
-  for (int waited = 0; answer.find('\n') == std::string::npos && waited < 30000; waited += 20) {
-    if (socket->WaitReadable(20) <= 0) continue;
-    char buffer[64];
-    long long n = socket->Receive(buffer, sizeof buffer);
-    if (n <= 0) break;
-    answer.append(buffer, static_cast<std::size_t>(n));
-  }
-  return answer == "ok\n";
+  return AskControlLine(*socket, request, 30000) == "ok\n";
 }
 #else
 bool Run(const std::string& command) { return std::system((command + " </dev/null >/dev/null 2>&1").c_str()) == 0; }
