@@ -13,14 +13,7 @@ BIN="$BUILD/corvane"
 [ -x "$BIN" ] || { echo "corvane not built"; exit 1; }
 for tool in python3 zip; do command -v "$tool" >/dev/null || { echo "$tool missing: skipped"; exit 77; }; done
 
-WORK="$(mktemp -d)"
-PIDS=()
-cleanup() {
-  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
+. "$SOURCE/scripts/scratch.bash" cli
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }

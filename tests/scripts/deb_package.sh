@@ -24,14 +24,7 @@ command -v dpkg-deb >/dev/null || { echo "deb_package: SKIP: dpkg-deb is not ins
 command -v cpack >/dev/null || fail "cpack is not installed"
 [ -f "$BUILD/CPackConfig.cmake" ] || fail "no CPackConfig.cmake in $BUILD (configure first)"
 
-WORK="$(mktemp -d "${TMPDIR:-/tmp}/corvane-deb-XXXXXX")"
-PIDS=()
-cleanup() {
-  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
+. "$SOURCE/scripts/scratch.bash" deb
 
 # ---- build the package ------------------------------------------------------------
 cmake --build "$BUILD" --target corvane reg corvane_man >"$WORK/build.log" 2>&1 ||

@@ -29,14 +29,7 @@ for tool in xdotool import convert compare python3; do
   command -v "$tool" >/dev/null || fail "$tool is not installed"
 done
 
-WORK="$(mktemp -d "${TMPDIR:-/tmp}/corvane-gui-XXXXXX")"
-PIDS=()
-cleanup() {
-  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
+. "$SOURCE/scripts/scratch.bash" gui
 
 # ---- a display ---------------------------------------------------------------
 . "$SOURCE/scripts/xvfb.bash"
