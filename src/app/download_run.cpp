@@ -37,6 +37,7 @@ struct SpeedShown {
 };
 SpeedShown speedShown;
 constexpr std::int64_t kSpeedRefreshMs = 1000;
+constexpr std::size_t kTimeLeftMessage = 89;  // "left", after the time left
 
 void SetText(tk::Gadget* gadget, const std::string& text) {
   if (gadget) gadget->SetText(text);
@@ -151,8 +152,10 @@ std::string SizeWithSpeedText(long long bytes, double bytes_per_second, long lon
   std::string text = KnownSizeText(bytes);
   if (bytes_per_second < 0) return text;
   text += " - " + SpeedText(bytes_per_second);
-  if (seconds_left >= 0 && seconds_left <= kLongestTimeLeft) text += " - " + DurationText(seconds_left) + " left";
-  return text;
+  if (seconds_left < 0 || seconds_left > kLongestTimeLeft) return text;
+  // Language files older than this message lack it.
+  const std::string& left = messages.size() > kTimeLeftMessage ? messages[kTimeLeftMessage] : "";
+  return text + " - " + DurationText(seconds_left) + " " + (left.empty() ? "left" : left);
 }
 
 std::string UnknownSizeText(int try_number) {
