@@ -83,6 +83,7 @@ void CliReporter::SizeKnown(long long bytes, const std::string& url) {
   total_ = bytes;
   rate_.Start(bytes);
   drawnMs_ = runtime::Clk().MonotonicMs();
+  endDrawn_ = false;
   if (settings_.quiet) return;
   if (settings_.terminal) {
     out_ << "\r" << ProgressLine(name_, 0, total_, -1, -1, 20) << std::flush;
@@ -122,8 +123,11 @@ void CliReporter::Progress(float fraction) {
          << "\n" << std::flush;
     return;
   }
-  if (now - drawnMs_ < kRedrawGapMs && fraction < 1.0f) return;
+  // The end is drawn at once, but only once: the fraction counts whole
+  // chunks, so it can reach 1 while the last bytes still come in.
+  if (now - drawnMs_ < kRedrawGapMs && (fraction < 1.0f || endDrawn_)) return;
   drawnMs_ = now;
+  endDrawn_ = fraction >= 1.0f;
   const int bar = settings_.columns > 70 ? 20 : 10;
   std::string line = ProgressLine(name_, received, total_, rate_.BytesPerSecond(), rate_.SecondsLeft(), bar);
   if (static_cast<int>(line.size()) >= settings_.columns) line.resize(std::max(0, settings_.columns - 1));

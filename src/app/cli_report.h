@@ -83,6 +83,7 @@ class CliReporter : public DownloadObserver, public InstallObserver {
   long long total_ = 0;
   TransferRate rate_;
   std::int64_t drawnMs_ = 0;  // when the terminal line, or the last plain progress line, was written
+  bool endDrawn_ = false;     // the terminal line has been drawn at 100%
   bool lineOpen_ = false;
   std::size_t trustRefusals_ = 0;
   bool restart_ = false;

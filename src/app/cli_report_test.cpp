@@ -63,6 +63,10 @@ TEST(CliReport, ProgressOnTheProgramsClockForTerminalsAndPlainLines) {
       const std::string text = out.str();
       EXPECT_EQ(text.substr(text.rfind('\r')),
                 "\rX [############--------]  60% 585.9 KB/976.6 KB 19.5 KB/s 0:20 left\x1b[K");
+      // The end is drawn at once, and once only however often it is reported.
+      for (int i = 0; i < 3; ++i) reporter.Progress(1.0f);
+      EXPECT_EQ(out.str().substr(text.size()),
+                "\rX [####################] 100% 976.6 KB/976.6 KB 97.7 KB/s 0:00 left\x1b[K");
     } else {
       EXPECT_EQ(out.str(),
                 "[1/1] X (Ex)\nX: 1000000 bytes from http://h/x.zip\n"
