@@ -93,7 +93,7 @@ class DownloadPageObserver : public DownloadObserver {
   }
   void SizeKnown(long long bytes, const std::string& url) override {
     StartSpeed(bytes);
-    SetText(downloadSizeLabel, KnownSizeText(bytes));
+    SetText(downloadSizeLabel, speedShown.sizeText);
     SetText(urlLabel, url);
   }
   void SizeUnknown(int try_number) override {
