@@ -14,6 +14,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <mutex>
 
 #include "net/gcm_opener.h"
 #include "net/trust_roots.h"
@@ -46,7 +47,9 @@ enum RecordType : unsigned char { kAlert = 21, kHandshake = 22, kApplicationData
 bool own_records_enabled = true;
 
 // One random generator for every connection, seeded once from the system's
-// entropy (the program is single-threaded in its network use).
+// entropy.  Handshakes run on helper threads, and mbedTLS is not always
+// built with its own locking (the Windows build is not): LockedRandom
+// serialises its use.
 mbedtls_ctr_drbg_context* Random() {
   struct Generator {
     Generator() {
@@ -65,6 +68,12 @@ mbedtls_ctr_drbg_context* Random() {
   };
   static Generator generator;
   return generator.ok ? &generator.drbg : nullptr;
+}
+
+int LockedRandom(void* generator, unsigned char* out, std::size_t size) {
+  static std::mutex mutex;
+  std::lock_guard<std::mutex> lock(mutex);
+  return mbedtls_ctr_drbg_random(generator, out, size);
 }
 
 // The plain socket as mbedTLS's transport.  Receiving never blocks: with no
@@ -160,7 +169,7 @@ class TlsSocket : public runtime::Socket {
     mbedtls_ssl_conf_min_version(&config_, MBEDTLS_SSL_MAJOR_VERSION_3, MBEDTLS_SSL_MINOR_VERSION_3);
     mbedtls_ssl_conf_authmode(&config_, MBEDTLS_SSL_VERIFY_REQUIRED);
     mbedtls_ssl_conf_ca_chain(&config_, TrustedRoots(), nullptr);
-    mbedtls_ssl_conf_rng(&config_, mbedtls_ctr_drbg_random, random);
+    mbedtls_ssl_conf_rng(&config_, &LockedRandom, random);
     mbedtls_ssl_conf_verify(&config_, &CheckAddress, &address_);
     mbedtls_ssl_conf_export_keys_cb(&config_, &KeepServerKey, this);
     if (mbedtls_ssl_setup(&ssl_, &config_) != 0) return HandshakeProblem(host, MBEDTLS_ERR_SSL_ALLOC_FAILED);
@@ -292,7 +301,9 @@ class TlsSocket : public runtime::Socket {
     if (ssl_.major_ver != MBEDTLS_SSL_MAJOR_VERSION_3 || ssl_.minor_ver != MBEDTLS_SSL_MINOR_VERSION_3) return;
     if (mbedtls_ssl_check_pending(&ssl_) != 0 || mbedtls_ssl_get_bytes_avail(&ssl_) != 0) return;
     if (server_key_bytes_ != (suite->cipher == MBEDTLS_CIPHER_AES_128_GCM ? 16u : 32u)) return;
-    if (!opener_.SetKey(server_key_, server_key_bytes_)) return;
+    const bool keyed = opener_.SetKey(server_key_, server_key_bytes_);
+    mbedtls_platform_zeroize(server_key_, sizeof server_key_);  // the opener has what it needs
+    if (!keyed) return;
     // The number of the server's next record, as mbedTLS counted them.
     sequence_ = 0;
     for (int i = 0; i < 8; ++i) sequence_ = sequence_ << 8 | ssl_.in_ctr[i];
