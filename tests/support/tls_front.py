@@ -37,11 +37,26 @@ def pipe(source, sink):
             sink.sendall(data)
     except OSError:
         pass
-    for s in (sink, source):
+    shut(sink, source)
+
+
+def shut(*sockets):
+    for s in sockets:
         try:
             s.shutdown(socket.SHUT_RDWR)
         except OSError:
             pass
+
+
+def relay(near, far, downstream=pipe):
+    """Copies near's bytes to far and far's through downstream to near until
+    both ends have closed."""
+    upstream = threading.Thread(target=pipe, args=(near, far), daemon=True)
+    upstream.start()
+    downstream(far, near)
+    upstream.join(5)
+    near.close()
+    far.close()
 
 
 def serve_tls(conn, context, backend_port):
@@ -55,12 +70,7 @@ def serve_tls(conn, context, backend_port):
     except OSError:
         tls.close()
         return
-    upstream = threading.Thread(target=pipe, args=(tls, backend), daemon=True)
-    upstream.start()
-    pipe(backend, tls)
-    upstream.join(5)
-    tls.close()
-    backend.close()
+    relay(tls, backend)
 
 
 def tamper_records(source, sink):
@@ -87,11 +97,7 @@ def tamper_records(source, sink):
             sink.sendall(out)
     except OSError:
         pass
-    for s in (sink, source):
-        try:
-            s.shutdown(socket.SHUT_RDWR)
-        except OSError:
-            pass
+    shut(sink, source)
 
 
 def serve_tamper(conn, good_port):
@@ -100,12 +106,7 @@ def serve_tamper(conn, good_port):
     except OSError:
         conn.close()
         return
-    upstream = threading.Thread(target=pipe, args=(conn, server), daemon=True)
-    upstream.start()
-    tamper_records(server, conn)
-    upstream.join(5)
-    conn.close()
-    server.close()
+    relay(conn, server, tamper_records)
 
 
 def serve_broken(conn, name):
