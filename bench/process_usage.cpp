@@ -66,4 +66,6 @@ double OwnCpuMs() { return CpuMs(RUSAGE_SELF); }
 
 double ChildrenCpuMs() { return CpuMs(RUSAGE_CHILDREN); }
 
+double ThreadCpuMs() { return CpuMs(RUSAGE_THREAD); }
+
 }  // namespace corvane::bench

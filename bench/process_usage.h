@@ -27,5 +27,7 @@ bool ResetPeakResident();
 // child processes that have ended and been collected.
 double OwnCpuMs();
 double ChildrenCpuMs();
+// User plus system time in milliseconds of the calling thread alone.
+double ThreadCpuMs();
 
 }  // namespace corvane::bench

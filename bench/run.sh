@@ -159,7 +159,9 @@ if ((status == 0)) && ((${#SELECTED[@]} == ${#ALL[@]})); then
     echo "  Download: curl's own transfer time (-w %{time_total}); Corvane's DownloadFile call with the"
     echo "  wizard's progress callback, 128-byte chunks, on the headless backend; HTTPS: the same over"
     echo "  TLS from Python's http.server in ssl, a private CA, curl --cacert; with SHA-256, the same"
-    echo "  call hashing as the bytes arrive against curl's time plus sha256sum's wall time.  Extraction: unzip's"
+    echo "  call hashing as the bytes arrive against curl's time plus sha256sum's wall time.  Gaps: wall clock"
+    echo "  between two passes of the window's messages, and the window thread's own processor time between"
+    echo "  them (a busy machine lengthens the first, not the second).  Extraction: unzip's"
     echo "  wall time; ExtractZip's call.  Start-up: from the entry to the first wait of the main loop."
     echo
     echo "$TABLE"

@@ -35,6 +35,7 @@ class HttpsTest : public HttpTest {
     limits.tls_handshake_ms = kHandshakeMs;
     SetHttpLimits(limits);
     runtime::SetEnv("CORVANE_CA_FILE", testing::TestCertificates() + "/ca.pem");
+    ReadRecordsWithGcmOpener(true);
     OpenLog(dir_ / "log.txt");
     TakeConnectionProblem();
   }
@@ -61,9 +62,12 @@ TEST_F(HttpsTest, GoodCertificateCarriesTheExchangeByteForByte) {
   TlsFront front(server_.Port(), {"good"});
   ASSERT_TRUE(front.Ready());
   // An address is matched against the certificate's IP entry, a name (sent
-  // as SNI) against its DNS entry.
+  // as SNI) against its DNS entry; the records are read by GcmOpener (the
+  // server picks AES-GCM) and by mbedTLS.
+  for (const bool own_reading : {true, false})
   for (const std::string host : {"127.0.0.1", "localhost"}) {
-    SCOPED_TRACE(host);
+    SCOPED_TRACE(host + (own_reading ? ", GcmOpener" : ", mbedTLS"));
+    ReadRecordsWithGcmOpener(own_reading);
     const std::string url = Url(host, front.Port(0), "/pkg.zip");
     EXPECT_EQ(FileSizeRemote(url), static_cast<long long>(kPackage.size()));
     EXPECT_EQ(ResolveLocation(url), url);
@@ -79,6 +83,22 @@ TEST_F(HttpsTest, GoodCertificateCarriesTheExchangeByteForByte) {
   EXPECT_NE(requests[0].bytes.find("\r\nHost: 127.0.0.1:" + std::to_string(front.Port(0)) + "\r\n"),
             std::string::npos);
   EXPECT_EQ(Log().find("HTTPS:"), std::string::npos);
+}
+
+TEST_F(HttpsTest, ADamagedRecordIsRefused) {
+  server_.Serve("/pkg.zip", kPackage);
+  TlsFront front(server_.Port(), {"tamper"});
+  ASSERT_TRUE(front.Ready());
+  const std::string url = Url("127.0.0.1", front.Port(0), "/pkg.zip");
+  for (const bool own_reading : {true, false}) {
+    SCOPED_TRACE(own_reading ? "GcmOpener" : "mbedTLS");
+    ReadRecordsWithGcmOpener(own_reading);
+    // Each connection's first record of the answer has one bit flipped.
+    EXPECT_EQ(FileSizeRemote(url), -1);
+    EXPECT_NE(DownloadFile(url, dir_ / "pkg.zip", nullptr, 128), 1);
+    EXPECT_FALSE(dir_.Exists("pkg.zip"));
+  }
+  EXPECT_FALSE(server_.Requests().empty());  // the handshakes passed
 }
 
 struct BadServer {

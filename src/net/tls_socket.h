@@ -28,6 +28,11 @@ std::unique_ptr<runtime::Socket> StartTls(std::unique_ptr<runtime::Socket> plain
                                           int timeout_ms, const std::function<void()>& idle,
                                           std::string* error);
 
+// Whether the records of an AES-GCM connection are read with GcmOpener
+// (net/gcm_opener.h) rather than by mbedTLS: on by default; tests turn it
+// off to check mbedTLS's reading too.
+void ReadRecordsWithGcmOpener(bool enabled);
+
 // The four bytes of a dotted IPv4 address ("127.0.0.1"); empty when host is
 // anything else (a name).
 std::string Ipv4Bytes(const std::string& host);

@@ -11,7 +11,9 @@ with it (Python's ssl module, TLS 1.2 or later): each connection's decrypted
 bytes go to 127.0.0.1:BACKEND_PORT and its answer comes back encrypted, so
 the test scripts the answers as for plain HTTP.  Two NAMEs misbehave on
 purpose: "cut" closes after the client's first handshake bytes, "plain"
-answers them with a plain HTTP reply.
+answers them with a plain HTTP reply.  "tamper" relays to a "good" server
+and flips one bit in the first encrypted record of application data that
+server sends: the client must refuse the record.
 
 With --control it prints "control PORT" and waits there for test programs
 that cannot start it themselves (the Windows build under wine): each sends
@@ -35,11 +37,26 @@ def pipe(source, sink):
             sink.sendall(data)
     except OSError:
         pass
-    for s in (sink, source):
+    shut(sink, source)
+
+
+def shut(*sockets):
+    for s in sockets:
         try:
             s.shutdown(socket.SHUT_RDWR)
         except OSError:
             pass
+
+
+def relay(near, far, downstream=pipe):
+    """Copies near's bytes to far and far's through downstream to near until
+    both ends have closed."""
+    upstream = threading.Thread(target=pipe, args=(near, far), daemon=True)
+    upstream.start()
+    downstream(far, near)
+    upstream.join(5)
+    near.close()
+    far.close()
 
 
 def serve_tls(conn, context, backend_port):
@@ -53,12 +70,43 @@ def serve_tls(conn, context, backend_port):
     except OSError:
         tls.close()
         return
-    upstream = threading.Thread(target=pipe, args=(tls, backend), daemon=True)
-    upstream.start()
-    pipe(backend, tls)
-    upstream.join(5)
-    tls.close()
-    backend.close()
+    relay(tls, backend)
+
+
+def tamper_records(source, sink):
+    """Copies TLS records from source to sink, damaging the first
+    application data record (type 23) on its last byte."""
+    pending = b""
+    damaged = False
+    try:
+        while True:
+            data = source.recv(65536)
+            if not data:
+                break
+            pending += data
+            out = b""
+            while len(pending) >= 5:
+                length = int.from_bytes(pending[3:5], "big")
+                if len(pending) < 5 + length:
+                    break
+                record, pending = pending[:5 + length], pending[5 + length:]
+                if record[0] == 23 and not damaged:
+                    record = record[:-1] + bytes([record[-1] ^ 0x01])
+                    damaged = True
+                out += record
+            sink.sendall(out)
+    except OSError:
+        pass
+    shut(sink, source)
+
+
+def serve_tamper(conn, good_port):
+    try:
+        server = socket.create_connection(("127.0.0.1", good_port))
+    except OSError:
+        conn.close()
+        return
+    relay(conn, server, tamper_records)
 
 
 def serve_broken(conn, name):
@@ -80,7 +128,10 @@ def listen(name, cert_dir, backend_port, servers=None):
     if servers is not None:
         servers.append(server)
     context = None
-    if name not in ("cut", "plain"):
+    good_port = None
+    if name == "tamper":
+        good_port = listen("good", cert_dir, backend_port, servers)
+    elif name not in ("cut", "plain"):
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         context.minimum_version = ssl.TLSVersion.TLSv1_2
         context.load_cert_chain(os.path.join(cert_dir, name + ".pem"), os.path.join(cert_dir, name + ".key"))
@@ -93,6 +144,8 @@ def listen(name, cert_dir, backend_port, servers=None):
                 return  # closed by its control connection
             if context:
                 target, args = serve_tls, (conn, context, backend_port)
+            elif good_port:
+                target, args = serve_tamper, (conn, good_port)
             else:
                 target, args = serve_broken, (conn, name)
             threading.Thread(target=target, args=args, daemon=True).start()
