@@ -166,12 +166,13 @@ bool InstallUndo::BeforeDelete(const std::string& path) {
   return SaveTree(absolute);
 }
 
-void InstallUndo::Drop() {
-  runtime::FileSystem& fs = runtime::Fs();
-  fs.DeleteFile(kUndoJournal);
+bool InstallUndo::Drop() {
+  const bool dropped = runtime::Fs().DeleteFile(kUndoJournal);
+  if (!dropped) LogLine("Undo journal <" + std::string(kUndoJournal) + "> cannot be removed");
   open_ = false;
   changes_.clear();
   touched_.clear();
+  return dropped;
 }
 
 std::vector<std::string> InstallUndo::Rollback() {
@@ -203,10 +204,9 @@ std::vector<std::string> InstallUndo::Rollback() {
     }
   }
   LogLine("Changes undone: " + std::to_string(changes_.size()) + ", not put back: " + std::to_string(problems.size()));
-  Drop();
-  // The old copies stay when something could not be put back: they are all
-  // that is left of those files.
-  if (problems.empty() && !keep_.empty()) fs.DeleteFolder(keep_);
+  // The old copies stay when something could not be put back (they are all
+  // that is left of those files) and while the journal that names them does.
+  if (Drop() && problems.empty() && !keep_.empty()) fs.DeleteFolder(keep_);
   return problems;
 }
 

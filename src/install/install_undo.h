@@ -65,7 +65,7 @@ class InstallUndo : public ChangeGuard {
   bool SaveFile(const std::string& absolute);
   bool SaveTree(const std::string& absolute);
   std::string Relative(const std::string& absolute) const;
-  void Drop();
+  bool Drop();
 
   std::string target_;  // absolute
   std::string keep_;    // relative to the program's folder
