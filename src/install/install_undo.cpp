@@ -77,9 +77,9 @@ bool InstallUndo::Begin(const std::string& target) {
 }
 
 bool InstallUndo::Note(Change change) {
-  static const char* const kNames[] = {"folder", "new", "saved", "had"};
+  static const char* const kNames[] = {"folder", "new", "saved", "had", "moved"};
   std::string line = std::string(kNames[change.kind]) + "|";
-  if (change.kind == Change::kSaved) line += change.kept + "|";
+  if (change.kind == Change::kSaved || change.kind == Change::kMoved) line += change.kept + "|";
   line += change.path;
   if (!open_ || !runtime::Fs().AppendFile(kUndoJournal, runtime::WriteLine(line))) {
     LogLine("Undo journal cannot be written - change refused <" + change.path + ">");
@@ -157,12 +157,23 @@ bool InstallUndo::BeforeWrite(const std::string& path) {
   }
 }
 
+bool InstallUndo::SetLinkAside(const std::string& absolute) {
+  runtime::FileSystem& fs = runtime::Fs();
+  std::string aside;
+  for (int n = 1; n < 1000 && aside.empty(); ++n) {
+    const std::string candidate = ParentOf(absolute) + "/.corvane-link-" + std::to_string(n);
+    if (fs.Kind(candidate) == runtime::kNone && !fs.IsLink(candidate)) aside = candidate;
+  }
+  return !aside.empty() && Note({Change::kMoved, absolute, aside}) && fs.Rename(absolute, aside);
+}
+
 bool InstallUndo::BeforeDelete(const std::string& path) {
   std::string absolute;
   if (!Inside(path, absolute)) {
     LogLine("Delete outside the install target refused <" + path + ">");
     return false;
   }
+  if (runtime::Fs().IsLink(absolute) && !touched_.count(absolute)) return SetLinkAside(absolute);
   return SaveTree(absolute);
 }
 
@@ -197,6 +208,11 @@ std::vector<std::string> InstallUndo::Rollback() {
       case Change::kHad:
         ok = fs.CreateFolderWithParents(c.path);
         break;
+      case Change::kMoved:
+        // Killed before the rename, the link never moved.
+        if (fs.IsLink(c.kept) && !fs.IsLink(c.path) && fs.Kind(c.path) == runtime::kNone)
+          ok = fs.Rename(c.kept, c.path);
+        break;
     }
     if (!ok) {
       problems.push_back(c.path);
@@ -222,6 +238,7 @@ bool InstallUndo::Commit(InstalledPackage package) {
   std::map<std::string, std::string> origin;
   std::vector<std::string> order;
   std::map<std::string, InstalledFile> recorded;
+  std::vector<KeptFile> links;  // links a DELETE removed: no old copy
   auto note = [&](const std::string& path, const std::string& kept) {
     if (origin.emplace(path, kept).second) order.push_back(path);
   };
@@ -229,7 +246,8 @@ bool InstallUndo::Commit(InstalledPackage package) {
     package.folders = previous->folders;
     package.installerRun = package.installerRun || previous->installerRun;
     for (const KeptFile& k : previous->replaced) note(k.path, k.kept);
-    for (const KeptFile& k : previous->deleted) note(k.path, k.kept);
+    for (const KeptFile& k : previous->deleted)
+      if (!k.kept.empty()) note(k.path, k.kept);
     for (const InstalledFile& f : previous->written) {
       note(f.path, "");
       recorded[f.path] = f;
@@ -244,14 +262,22 @@ bool InstallUndo::Commit(InstalledPackage package) {
       if (fs.Kind(c.path) == runtime::kFolder &&
           std::find(package.folders.begin(), package.folders.end(), rel) == package.folders.end())
         package.folders.push_back(rel);
+    } else if (c.kind == Change::kMoved) {
+      // The link set aside is gone for good now.
+      if (fs.DeleteFile(c.kept) && !fs.IsLink(c.path) && fs.Kind(c.path) == runtime::kNone) {
+        links.push_back({rel, ""});
+      }
     } else if (c.kind != Change::kHad) {
       note(rel, c.kind == Change::kSaved ? c.kept : "");
       recorded.erase(rel);  // written again now: hashed again below
     }
   }
+  if (previous)
+    for (const KeptFile& k : previous->deleted)
+      if (k.kept.empty()) links.push_back(k);
   package.written.clear();
   package.replaced.clear();
-  package.deleted.clear();
+  package.deleted = links;
   for (const std::string& rel : order) {
     const std::string absolute = target_ + "/" + rel;
     const bool present = fs.Kind(absolute) == runtime::kFile && !fs.IsLink(absolute);
@@ -323,7 +349,8 @@ std::vector<std::string> RecoverInterruptedInstall() {
       return log;
     }
   for (std::size_t i = 1; i < lines.size(); ++i) {
-    std::vector<std::string> f = Fields(lines[i], lines[i].rfind("saved|", 0) == 0 ? 3 : 2);
+    const bool two = lines[i].rfind("saved|", 0) == 0 || lines[i].rfind("moved|", 0) == 0;
+    std::vector<std::string> f = Fields(lines[i], two ? 3 : 2);
     std::string absolute;
     const bool inside = undo.Inside(f.back(), absolute) && absolute == f.back();
     InstallUndo::Change c{InstallUndo::Change::kFolder, f.back(), ""};
@@ -331,6 +358,10 @@ std::vector<std::string> RecoverInterruptedInstall() {
     else if (f[0] == "had") c.kind = InstallUndo::Change::kHad;
     else if (f[0] == "saved" && f.size() == 3 && f[1].rfind(undo.keep_ + "/", 0) == 0) {
       c.kind = InstallUndo::Change::kSaved;
+      c.kept = f[1];
+    } else if (f[0] == "moved" && f.size() == 3 && ParentOf(f[1]) == ParentOf(f[2]) &&
+               f[1].rfind(ParentOf(f[2]) + "/.corvane-link-", 0) == 0) {
+      c.kind = InstallUndo::Change::kMoved;
       c.kept = f[1];
     } else if (f[0] != "folder") {
       say("Undo journal line skipped <" + lines[i] + ">");

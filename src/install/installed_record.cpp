@@ -55,12 +55,13 @@ bool ParseFileLine(const std::string& value, long long& size, std::string& sha, 
   return true;
 }
 
-bool ParseKeptLine(const std::string& value, KeptFile& kept) {
+// A deleted symbolic link has no old copy: its kept part may be empty.
+bool ParseKeptLine(const std::string& value, KeptFile& kept, bool may_lack_copy) {
   const std::size_t a = value.find('|');
   if (a == std::string::npos) return false;
   kept.kept = value.substr(0, a);
   kept.path = value.substr(a + 1);
-  return IsSafeKept(kept.kept) && IsSafeRelative(kept.path);
+  return (IsSafeKept(kept.kept) || (may_lack_copy && kept.kept.empty())) && IsSafeRelative(kept.path);
 }
 
 std::string ParsePackageLine(const std::string& key, const std::string& value, InstalledPackage& p) {
@@ -84,7 +85,7 @@ std::string ParsePackageLine(const std::string& key, const std::string& value, I
     p.written.push_back(f);
   } else if (key == "replaced" || key == "deleted") {
     KeptFile k;
-    if (!ParseKeptLine(value, k)) return "bad " + key + " line";
+    if (!ParseKeptLine(value, k, key == "deleted")) return "bad " + key + " line";
     (key == "replaced" ? p.replaced : p.deleted).push_back(k);
   } else {
     return "unknown line <" + key + ">";

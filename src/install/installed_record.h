@@ -23,7 +23,7 @@
 //   folder=<relative path>                  (created by the package)
 //   wrote=<size>|<sha256>|<relative path>   (created or replaced)
 //   replaced=<kept copy>|<relative path>
-//   deleted=<kept copy>|<relative path>
+//   deleted=<kept copy>|<relative path>     (no kept copy: a symbolic link)
 //   backup=<relative path>                  (a BACKUP copy; also a wrote line)
 //   [END]
 #pragma once
@@ -42,7 +42,7 @@ struct InstalledFile {
 // A file that stood in the Tarnic folder before the package changed it.
 struct KeptFile {
   std::string path;  // relative to the Tarnic folder
-  std::string kept;  // the old copy, relative to the program's folder
+  std::string kept;  // the old copy, relative to the program's folder ("" for a deleted link)
 };
 
 struct InstalledPackage {
