@@ -60,9 +60,15 @@ bool InstallUndo::Begin(const std::string& target) {
   open_ = false;
   target_ = RecordTarget(target);
   const std::string root = InstalledKeepRoot(target);
+  // A keep folder a record names is never taken again, even when it went
+  // missing: the record's keep folder is how a cut-off run is told from one
+  // that ended well.
+  std::set<std::string> named;
+  for (const InstalledPackage& p : LoadInstalledRecord(target).packages) named.insert(p.keep);
+  keep_.clear();
   for (int n = 1; n < 100000 && keep_.empty(); ++n) {
     const std::string candidate = root + "/" + std::to_string(n);
-    if (fs.Kind(candidate) == runtime::kNone && !fs.IsLink(candidate)) keep_ = candidate;
+    if (!named.count(candidate) && fs.Kind(candidate) == runtime::kNone && !fs.IsLink(candidate)) keep_ = candidate;
   }
   if (keep_.empty() || !fs.CreateFolderWithParents(keep_) ||
       !fs.WriteFile(kUndoJournal, runtime::WriteLine("begin|" + keep_ + "|" + target_))) {
