@@ -35,10 +35,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   for (const InstalledPackage& p : record.packages) {
     FUZZ_CHECK(!p.id.empty());
-    for (const std::string& f : p.folders) FUZZ_CHECK(Contained(f));
+    for (const auto* list : {&p.folders, &p.removedFolders, &p.backups})
+      for (const std::string& f : *list) FUZZ_CHECK(Contained(f));
     for (const InstalledFile& f : p.written) FUZZ_CHECK(Contained(f.path));
     for (const auto* list : {&p.replaced, &p.deleted})
-      for (const KeptFile& k : *list) FUZZ_CHECK(Contained(k.path) && k.kept.rfind("data/installed/", 0) == 0);
+      for (const KeptFile& k : *list)
+        FUZZ_CHECK(Contained(k.path) && (k.kept.rfind("data/installed/", 0) == 0 || (list == &p.deleted && k.kept.empty())));
   }
   const std::string text = FormatInstalledRecord(record);
   InstalledRecord again;

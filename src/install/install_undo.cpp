@@ -245,11 +245,13 @@ bool InstallUndo::Commit(InstalledPackage package) {
   std::vector<std::string> order;
   std::map<std::string, InstalledFile> recorded;
   std::vector<KeptFile> links;  // links a DELETE removed: no old copy
+  std::vector<std::string> asides;
   auto note = [&](const std::string& path, const std::string& kept) {
     if (origin.emplace(path, kept).second) order.push_back(path);
   };
   if (previous) {
     package.folders = previous->folders;
+    package.removedFolders = previous->removedFolders;
     package.installerRun = package.installerRun || previous->installerRun;
     for (const KeptFile& k : previous->replaced) note(k.path, k.kept);
     for (const KeptFile& k : previous->deleted)
@@ -264,16 +266,17 @@ bool InstallUndo::Commit(InstalledPackage package) {
   }
   for (const Change& c : changes_) {
     const std::string rel = Relative(c.path);
-    if (c.kind == Change::kFolder) {
-      if (fs.Kind(c.path) == runtime::kFolder &&
-          std::find(package.folders.begin(), package.folders.end(), rel) == package.folders.end())
-        package.folders.push_back(rel);
+    if (c.kind == Change::kFolder || c.kind == Change::kHad) {
+      // Folders it made that stand, and folders it removed that are gone.
+      std::vector<std::string>& list = c.kind == Change::kFolder ? package.folders : package.removedFolders;
+      if ((fs.Kind(c.path) == runtime::kFolder) == (c.kind == Change::kFolder) &&
+          std::find(list.begin(), list.end(), rel) == list.end())
+        list.push_back(rel);
     } else if (c.kind == Change::kMoved) {
-      // The link set aside is gone for good now.
-      if (fs.DeleteFile(c.kept) && !fs.IsLink(c.path) && fs.Kind(c.path) == runtime::kNone) {
-        links.push_back({rel, ""});
-      }
-    } else if (c.kind != Change::kHad) {
+      // The link set aside goes for good once the record stands.
+      asides.push_back(c.kept);
+      if (!fs.IsLink(c.path) && fs.Kind(c.path) == runtime::kNone) links.push_back({rel, ""});
+    } else {
       note(rel, c.kind == Change::kSaved ? c.kept : "");
       recorded.erase(rel);  // written again now: hashed again below
     }
@@ -311,6 +314,7 @@ bool InstallUndo::Commit(InstalledPackage package) {
     return false;
   }
   Drop();
+  for (const std::string& aside : asides) fs.DeleteFile(aside);
   // Copies no block refers to: this run's copies of files an earlier install
   // of the package had written, and that install's keep folder when nothing
   // in it is needed any more.

@@ -76,9 +76,9 @@ std::string ParsePackageLine(const std::string& key, const std::string& value, I
     p.keep = value;
   } else if (key == "package") {
     if (!ParseFileLine(value, p.packageSize, p.packageSha256, p.packageFile)) return "bad package line";
-  } else if (key == "folder" || key == "backup") {
+  } else if (key == "folder" || key == "backup" || key == "removed") {
     if (!IsSafeRelative(value)) return key + " path <" + value + "> is not inside the folder";
-    (key == "folder" ? p.folders : p.backups).push_back(value);
+    (key == "folder" ? p.folders : key == "backup" ? p.backups : p.removedFolders).push_back(value);
   } else if (key == "wrote") {
     InstalledFile f;
     if (!ParseFileLine(value, f.size, f.sha256, f.path) || !IsSafeRelative(f.path)) return "bad wrote line";
@@ -115,6 +115,7 @@ std::string FormatInstalledRecord(const InstalledRecord& record) {
     for (const KeptFile& k : p.replaced) lines.push_back("replaced=" + k.kept + "|" + k.path);
     for (const KeptFile& k : p.deleted) lines.push_back("deleted=" + k.kept + "|" + k.path);
     for (const std::string& b : p.backups) lines.push_back("backup=" + b);
+    for (const std::string& f : p.removedFolders) lines.push_back("removed=" + f);
     lines.push_back("[END]");
   }
   return runtime::WriteLines(lines);

@@ -25,6 +25,7 @@
 //   replaced=<kept copy>|<relative path>
 //   deleted=<kept copy>|<relative path>     (no kept copy: a symbolic link)
 //   backup=<relative path>                  (a BACKUP copy; also a wrote line)
+//   removed=<relative path>                 (a folder a DELETE removed, parents first)
 //   [END]
 #pragma once
 
@@ -59,6 +60,7 @@ struct InstalledPackage {
   std::vector<KeptFile> replaced;
   std::vector<KeptFile> deleted;
   std::vector<std::string> backups;
+  std::vector<std::string> removedFolders;  // folders a DELETE removed, parents first
 };
 
 struct InstalledRecord {

@@ -68,6 +68,9 @@ UninstallResult Uninstall(const std::string& target, const std::string& id) {
       problem(f.path, "cannot be removed");
     }
   }
+  // The folders it removed come back first, empty ones too.
+  for (const std::string& folder : p.removedFolders)
+    if (Missing(root + folder) && !fs.CreateFolderWithParents(root + folder)) problem(folder, "cannot be made again");
   bool copies_needed = false;
   std::vector<KeptFile> originals = p.replaced;
   originals.insert(originals.end(), p.deleted.begin(), p.deleted.end());

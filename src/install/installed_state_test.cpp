@@ -18,6 +18,7 @@
 #include "install/package_scan.h"
 #include "runtime/environment.h"
 #include "settings/messages.h"
+#include "support/rule_package.h"
 #include "support/zip_builder.h"
 
 namespace corvane {
@@ -79,13 +80,10 @@ class FailOnce : public runtime::FileSystemWrapper {
   int n_, calls_ = 0;
 };
 
-class InstalledStateTest : public InScratchFolder {
+class InstalledStateTest : public InstallScratch {
  protected:
   void SetUp() override {
-    InScratchFolder::SetUp();
-    saved_registry_ = runtime::GetEnv("CORVANE_REGISTRY");
-    runtime::SetEnv("CORVANE_REGISTRY", dir / "registry.txt");
-    messages.assign(kMessageCount, "");
+    InstallScratch::SetUp();
     messages[4] = "undone";
     messages[5] = "partly undone:";
     target = dir / "T";
@@ -93,6 +91,7 @@ class InstalledStateTest : public InScratchFolder {
     dir.Write("T/pkg/mod/a.txt", "old a");
     dir.Write("T/old/obsolete.txt", "obsolete");
     dir.Write("T/old/deep/more.txt", "more");
+    fsys::create_directories(dir / "T/old/empty");
     fsys::create_directories(dir / "data");
     ASSERT_TRUE(testing::WriteZip(dir / "download/pkg.zip", {{"mod/a.txt", "new a"},
                                                               {"mod/b.txt", "b"},
@@ -101,24 +100,9 @@ class InstalledStateTest : public InScratchFolder {
   }
   void TearDown() override {
     runtime::SetFs(nullptr);
-    if (saved_registry_.empty()) runtime::UnsetEnv("CORVANE_REGISTRY");
-    else runtime::SetEnv("CORVANE_REGISTRY", saved_registry_);
-    messages.clear();
-    InScratchFolder::TearDown();
+    InstallScratch::TearDown();
   }
-  // A package with every rule: it replaces, creates, backs up, copies and
-  // deletes a file and a folder tree.
-  ProgramPtr Package() {
-    auto r = std::make_shared<tprogram>();
-    r->name = "PKG";
-    r->fullname = "The package";
-    r->url = "http://server/pkg.zip";
-    r->urls = {r->url};
-    r->backup = "/bin/tnc.exe";
-    r->copy = "/pkg/mod/a.txt,/bin/copied.txt";
-    r->fDelete = "/old";
-    return r;
-  }
+  ProgramPtr Package() { return testing::PackageWithEveryRule("/pkg/mod/a.txt"); }
   void Install(ProgramPtr r, InstallObserver& out) {
     InstallRequest request;
     request.records = {r};
@@ -127,7 +111,6 @@ class InstalledStateTest : public InScratchFolder {
     RunInstall(request, out);
   }
   std::string target;
-  std::string saved_registry_;
 };
 
 TEST_F(InstalledStateTest, RecordReadsBackAndDamageIsRefused) {
@@ -146,6 +129,7 @@ TEST_F(InstalledStateTest, RecordReadsBackAndDamageIsRefused) {
   p.replaced = {{"mod/a.txt", "data/installed/k/1/1"}};
   p.deleted = {{"old/x", "data/installed/k/1/2"}};
   p.backups = {"bin/backup/tnc.exe"};
+  p.removedFolders = {"old", "old/empty"};
   record.packages = {p, p};
   record.packages[1].id = "OTHER";
   const std::string text = FormatInstalledRecord(record);
@@ -161,12 +145,13 @@ TEST_F(InstalledStateTest, RecordReadsBackAndDamageIsRefused) {
   const std::pair<std::string, std::string> damages[] = {
       {"wrote=1|" + std::string(64, 'b') + "|lib/sub/c|d.txt", "wrote=1|" + std::string(64, 'b') + "|../etc/x"},
       {"folder=lib/sub", "folder=/lib"},
+      {"removed=old/empty", "removed=old/../.."},
       {"replaced=data/installed/k/1/1|", "replaced=/etc/passwd|"},
       {"deleted=data/installed/k/1/2|old/x", "deleted=data/installed/k/1/2|old//x"},
       {"keep=data/installed/k/1", "keep=data/../.."},
       {"installer=1", "installer=yes"},
       {"id=OTHER", "id=pkg"},
-      {"backup=bin/backup/tnc.exe\r\n[END]\r\n", "backup=bin/backup/tnc.exe\r\n"},
+      {"removed=old/empty\r\n[END]\r\n", "removed=old/empty\r\n"},
       {"date=", "when="},
       {"[TARGET]\r\npath=/x/T", "[TARGET]"},
   };

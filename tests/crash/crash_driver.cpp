@@ -42,6 +42,7 @@
 #include "runtime/temporary_file.h"
 #include "runtime/text.h"
 #include "settings/config.h"
+#include "support/rule_package.h"
 
 using namespace corvane;
 
@@ -248,14 +249,7 @@ bool EnterHome(const std::string& home) {
 
 int InstallOnce(const std::string& home, const std::string& target) {
   if (!EnterHome(home)) return Fail("no folder " + home);
-  auto r = std::make_shared<tprogram>();
-  r->name = "PKG";
-  r->fullname = "Crash package";
-  r->url = "http://server/pkg.zip";
-  r->urls = {r->url};
-  r->backup = "/bin/tnc.exe";
-  r->copy = "/pkg/sub/file1.txt,/bin/copied.txt";
-  r->fDelete = "/old";
+  ProgramPtr r = testing::PackageWithEveryRule("/pkg/sub/file1.txt");
   InstallRequest request;
   request.records = {r};
   request.count = 1;
