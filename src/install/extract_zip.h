@@ -6,6 +6,8 @@
 
 namespace corvane {
 
+class ChangeGuard;
+
 // archive: the archive's path; destination: the folder to unpack into; both
 // may use `\` or `/`.  only_name: "" to unpack every entry, otherwise only
 // the first entry whose file name (without its folder) equals it, case
@@ -26,5 +28,16 @@ namespace corvane {
 // the result stays 1.
 int ExtractZip(const std::string& archive, const std::string& destination,
                const std::string& only_name, int own_folder, const std::string& password);
+
+}  // namespace corvane
+
+namespace corvane {
+
+// As above, with every folder creation and file write announced to guard
+// first (a write it refuses is skipped and counted).  Answers the number of
+// entries that were refused, failed or skipped, or -1 as above: 0 means
+// every entry is in place.
+int ExtractZipGuarded(const std::string& archive, const std::string& destination, int own_folder,
+                      ChangeGuard& guard);
 
 }  // namespace corvane

@@ -7,6 +7,13 @@
 // a MinGW package, the restart question.  Every step goes to the activity
 // log, the main ones also to the page's output area.
 //
+// Each package is installed all or nothing (install/install_undo.h): when a
+// step fails (an entry refused or not extracted, a write or copy error, an
+// archive that cannot be read, STOP), everything the package changed in the
+// Tarnic folder is put back and the output says so; when it ends well it is
+// added to the Tarnic folder's installed record (install/installed_record.h).
+// An installer program's own changes are not ours to undo.
+//
 // Rule paths are kept strictly inside the install target: a rule whose path
 // (after joining and normalising) lies elsewhere, or passes through a
 // symbolic link below the target, is refused with a log line and an output
@@ -52,6 +59,11 @@ class InstallObserver {
   virtual void RestartWanted() {}
   // The package in download/ no longer matches its checksum and was left.
   virtual void PackageRefused(const tprogram&) {}
+  // A step of the package failed and its changes were put back;
+  // not_restored lists what could not be (empty when all was).
+  virtual void PackageUndone(const tprogram&, const std::vector<std::string>& /*not_restored*/) {}
+  // The package ended well and is in the installed record.
+  virtual void PackageRecorded(const tprogram&) {}
 };
 
 // Runs one installation; every step goes to the activity log, the main ones
