@@ -2,15 +2,44 @@
 
 #include "app/start_page.h"
 #include "catalogue/retrieval.h"
+#include "install/install_page.h"
+#include "install/installed_marks.h"
+#include "install/package_scan.h"
 #include "widgets/tmultibutton.h"
 
 namespace corvane {
 
+namespace {
+
+template <class Label>
+void Relabel(TMultiButton* list, Label label) {
+  if (!list) return;
+  for (TMultiButton* row : list->array) {
+    const ProgramPtr* p = row ? std::any_cast<ProgramPtr>(&row->content) : nullptr;
+    if (p && *p && row->label) row->label->SetText(label(**p));
+  }
+}
+
+}  // namespace
+
+std::string ProgramRowLabel(const tprogram& program, const InstalledRecord& installed) {
+  const InstalledPackage* p = FindInstalled(installed, program.name);
+  if (!p) return program.desc;
+  return program.desc.empty() ? InstalledMark(*p) : InstalledMark(*p) + " - " + program.desc;
+}
+
+void ShowInstalledMarks() {
+  const InstalledRecord installed = TarnicRecord();
+  Relabel(programChooser, [&](const tprogram& p) { return ProgramRowLabel(p, installed); });
+  Relabel(packageChooser, [&](const tprogram& p) { return PackageRowLabel(p, installed); });
+}
+
 void FillDownloadList() {
   if (!programChooser) return;
+  const InstalledRecord installed = TarnicRecord();
   for (const ProgramPtr& p : programList) {
     if (!p) continue;
-    TMultiButton* row = programChooser->AddItem(p->fullname, p->desc, p->url, "", 1, p);
+    TMultiButton* row = programChooser->AddItem(p->fullname, ProgramRowLabel(*p, installed), p->url, "", 1, p);
     if (!IsDownloaded(p)) continue;
     p->status = 0;
     if (!row) continue;

@@ -3,6 +3,7 @@
 #include "catalogue/catalogue_names.h"
 #include "catalogue/package_check.h"
 #include "install/install_page.h"
+#include "install/installed_marks.h"
 #include "log/activity_log.h"
 #include "runtime/file_system.h"
 #include "runtime/text.h"
@@ -48,6 +49,14 @@ int IconForKind(const std::string& kind) {
   return 0;
 }
 
+std::string PackageRowLabel(const tprogram& record, const InstalledRecord& installed) {
+  std::string label = PackageKind(PackageFileName(record));
+  if (const InstalledPackage* earlier = FindInstalled(installed, record.name))
+    label += " - " + ReplacesMark(*earlier);
+  const std::string trust = VerificationText(record);
+  return trust.empty() ? label : label + " - " + trust;
+}
+
 void ScanPackages() {
   LogLine("Create list of applications for installation");
   packageList.clear();
@@ -64,13 +73,12 @@ void ScanPackages() {
     for (const ProgramPtr& record : programList)
       if (record && PackageFileName(*record) == name) packageList.push_back(record);
 
+  if (!packageChooser) return;
+  const InstalledRecord installed = TarnicRecord();
   for (const ProgramPtr& record : packageList) {
-    const std::string kind = PackageKind(PackageFileName(*record));
-    if (!packageChooser) continue;
-    const std::string trust = VerificationText(*record);
-    if (!packageChooser->AddItem(record->fullname, trust.empty() ? kind : kind + " - " + trust, "", "", 1, record))
+    if (!packageChooser->AddItem(record->fullname, PackageRowLabel(*record, installed), "", "", 1, record))
       continue;
-    int icon = IconForKind(kind);
+    int icon = IconForKind(PackageKind(PackageFileName(*record)));
     packageChooser->setItemIcon(packageChooser->CountItems() - 1, Icons(), icon);
     packageRowIcons.push_back(icon);
   }

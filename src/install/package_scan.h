@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "catalogue/tprogram.h"
+#include "install/installed_record.h"
 
 namespace corvane {
 
@@ -20,6 +21,10 @@ std::string PackageKind(const std::string& file_name);
 // 1 for win32 (5 for linux_x86, 4 for macos_x86 and macos_ppc, the last
 // platform flag that is set winning), anything else 0.
 int IconForKind(const std::string& kind);
+
+// The second line of a package's row: its kind, whether it would replace a
+// version recorded in installed, and whether it is verified.
+std::string PackageRowLabel(const tprogram& record, const InstalledRecord& installed);
 
 // The icon position given to each row by the last scan, in row order.
 extern std::vector<int> packageRowIcons;
