@@ -15,6 +15,7 @@
 #include "engine/download_run.h"
 #include "install/command_runner.h"
 #include "install/install_engine.h"
+#include "install/install_undo.h"
 #include "install/package_scan.h"
 #include "log/activity_log.h"
 #include "net/http_client.h"
@@ -45,6 +46,8 @@ void PrepareFolder(const CommandLine& line) {
   SetLogEcho(line.verbose ? &std::cerr : nullptr);
   AppendToLog();
   LogLine("Command line: " + line.command);
+  // A package a killed run left half installed is put back as it was.
+  RecoverInterruptedInstall();
   LoadConfig();
   LoadTexts();
   // Before anything is fetched: the keys decide what may be stored.

@@ -13,6 +13,7 @@
 #include "catalogue/catalogue_names.h"
 #include "catalogue/program_list_reader.h"
 #include "catalogue/tprogram.h"
+#include "install/install_undo.h"
 #include "log/activity_log.h"
 #include "maintenance/version_check.h"
 #include "runtime/environment.h"
@@ -137,6 +138,8 @@ void StartUp() {
   SetUpFolders();
   OpenLog("");
   SweepLeftovers();
+  // A package a killed run left half installed is put back as it was.
+  RecoverInterruptedInstall();
   LoadConfig();
   LoadTexts();
   // Before anything is fetched: the keys decide what may be stored.

@@ -1,5 +1,6 @@
 #include "install/extract_zip.h"
 
+#include "install/change_guard.h"
 #include "install/entry_name.h"
 #include "install/target_guard.h"
 #include "log/activity_log.h"
@@ -30,10 +31,10 @@ void Refuse(const std::string& name, const std::string& why) {
   LogLine("Entry refused <" + PrintableName(name) + "> " + why);
 }
 
-}  // namespace
-
-int ExtractZip(const std::string& archive_in, const std::string& destination_in,
-               const std::string& only_name, int own_folder, const std::string& password) {
+// The unpacking itself; guard (may be null) hears of every change first,
+// and *failed counts the entries that did not reach their place.
+int Extract(const std::string& archive_in, const std::string& destination_in, const std::string& only_name,
+            int own_folder, const std::string& password, ChangeGuard* guard, int* failed) {
   if (archive_in.empty() || destination_in.empty()) return -1;
   const std::string archive = runtime::ReplaceAll(archive_in, "\\", "/");
   std::string destination = runtime::ReplaceAll(destination_in, "\\", "/");
@@ -63,7 +64,7 @@ int ExtractZip(const std::string& archive_in, const std::string& destination_in,
       return -1;
     }
   } else if (fs.Kind(own) == runtime::kNone && !fs.IsLink(own)) {
-    bool made = fs.CreateFolderWithParents(own);
+    bool made = (!guard || guard->BeforeCreateFolder(own)) && fs.CreateFolderWithParents(own);
     LogLine("Create dir <" + own + "> =" + (made ? "1" : "0"));
   }
   if (own_folder == 1) destination = own;
@@ -74,10 +75,12 @@ int ExtractZip(const std::string& archive_in, const std::string& destination_in,
     std::string problem = EntryNameProblem(name);
     if (!problem.empty()) {
       Refuse(name, problem);
+      ++*failed;
       continue;
     }
     if (entry->is_link) {
       Refuse(name, "symbolic link");
+      ++*failed;
       continue;
     }
     const std::string folder = FolderPart(name);
@@ -87,27 +90,53 @@ int ExtractZip(const std::string& archive_in, const std::string& destination_in,
     const bool names_destination = name.back() == '/' && NormalisedPath(out_path) == NormalisedPath(destination);
     if (!names_destination && !IsStrictlyInside(destination, out_path)) {
       Refuse(name, "is not inside <" + destination + ">");
+      ++*failed;
       continue;
     }
     std::string link = LinkBelow(root, out_path, true);
     if (!link.empty()) {
       Refuse(name, "passes through the symbolic link <" + link + ">");
+      ++*failed;
       continue;
     }
-    if (fs.Kind(folder_path) == runtime::kNone) fs.CreateFolderWithParents(folder_path);
+    if (fs.Kind(folder_path) == runtime::kNone && (!guard || guard->BeforeCreateFolder(folder_path)))
+      fs.CreateFolderWithParents(folder_path);
     if (entry->size == 0) continue;
     bool last = false;
     if (!only_name.empty()) {
       if (!runtime::EqualsIgnoreCase(only_name, FilePart(name))) continue;
       last = true;
     }
+    if (guard && !guard->BeforeWrite(out_path)) {
+      LogLine("Extract skipped <" + PrintableName(name) + ">");
+      ++*failed;
+      if (last) break;
+      continue;
+    }
     ZipStatus status = zip.ExtractEntry(i, out_path, password);
-    if (status != ZipStatus::kOk)
+    if (status != ZipStatus::kOk) {
       LogLine("Extract failed <" + PrintableName(name) + "> " + ZipStatusText(status));
+      ++*failed;
+    }
     if (last) break;
   }
   zip.Close();
   return 1;
+}
+
+}  // namespace
+
+int ExtractZip(const std::string& archive, const std::string& destination, const std::string& only_name,
+               int own_folder, const std::string& password) {
+  int failed = 0;
+  return Extract(archive, destination, only_name, own_folder, password, nullptr, &failed);
+}
+
+int ExtractZipGuarded(const std::string& archive, const std::string& destination, int own_folder,
+                      ChangeGuard& guard) {
+  int failed = 0;
+  const int result = Extract(archive, destination, "", own_folder, "", &guard, &failed);
+  return result < 0 ? -1 : failed;
 }
 
 }  // namespace corvane

@@ -7,6 +7,8 @@
 #include "catalogue/tprogram.h"
 #include "install/command_runner.h"
 #include "install/extract_zip.h"
+#include "install/install_undo.h"
+#include "install/installed_record.h"
 #include "install/package_scan.h"
 #include "install/target_guard.h"
 #include "install/wildcard_path.h"
@@ -17,6 +19,7 @@
 #include "runtime/text.h"
 #include "settings/config.h"
 #include "settings/messages.h"
+#include "trust/sha256.h"
 
 namespace corvane {
 namespace {
@@ -59,9 +62,38 @@ void SplitRulePath(const std::string& path, std::string& folder, std::string& na
   name = cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-void Backup(InstallObserver& out, const tprogram& r, const std::string& target, const std::string& destination,
-            bool destination_ok) {
-  if (destination_ok) runtime::Fs().CreateFolder(destination + "\\backup");
+// The undo guard of one package, which also hears STOP between the files
+// of an archive: the package is then undone like any failed one.
+class PackageGuard : public InstallUndo {
+ public:
+  explicit PackageGuard(InstallObserver& out) : out_(out) {}
+  bool BeforeWrite(const std::string& path) override {
+    if (!stopped && out_.StopWanted()) {
+      stopped = true;
+      LogLine("Stopped by user");
+      out_.InstallLine("Process blocked by user");
+    }
+    return !stopped && InstallUndo::BeforeWrite(path);
+  }
+  bool stopped = false;
+
+ private:
+  InstallObserver& out_;
+};
+
+// The result of a copy: false only when a file that was there could not be
+// copied (a missing source is logged and is no failure, as it always was).
+bool CopyMade(int result, const std::string& source) {
+  return result == 1 || runtime::Fs().Kind(NormalisedPath(source)) != runtime::kFile;
+}
+
+// False when the step failed and the package must be undone.
+bool Backup(InstallObserver& out, const tprogram& r, const std::string& target, const std::string& destination,
+            bool destination_ok, ChangeGuard& guard, std::vector<std::string>& backups) {
+  if (destination_ok && runtime::Fs().Kind(destination + "\\backup") == runtime::kNone) {
+    if (!guard.BeforeCreateFolder(destination + "\\backup")) return false;
+    runtime::Fs().CreateFolder(destination + "\\backup");
+  }
   std::string folder, name;
   SplitRulePath(r.backup, folder, name);
   const std::string source = target + r.backup;
@@ -72,10 +104,14 @@ void Backup(InstallObserver& out, const tprogram& r, const std::string& target, 
   LogLine(" ");
   if (!RuleAllowed(out, "BACKUP", r.backup, r, target, source, true) ||
       !RuleAllowed(out, "BACKUP", r.backup, r, target, copy, true))
-    return;
+    return true;
+  const bool there = runtime::Fs().Kind(NormalisedPath(source)) == runtime::kFile;
+  if (there && !guard.BeforeWrite(NormalisedPath(copy))) return false;
   int result = runtime::Fs().CopyFile(NormalisedPath(source), NormalisedPath(copy));
   LogLine("Backup= " + std::to_string(result));
   out.InstallLine("Backup of <" + r.fullname + ">");
+  if (result == 1) backups.push_back(runtime::ReplaceAll(folder + "/backup/" + name, "\\", "/").substr(1));
+  return CopyMade(result, source);
 }
 
 // Runs a tool; false when the user stopped it.
@@ -97,41 +133,75 @@ bool RunTool(InstallObserver& out, const std::string& command, bool rar) {
   return true;
 }
 
-void CopyRule(InstallObserver& out, const tprogram& r, const std::string& target) {
+bool CopyRule(InstallObserver& out, const tprogram& r, const std::string& target, ChangeGuard& guard) {
   std::vector<std::string> parts = runtime::Split(r.copy, ",");
   const std::string first = parts[0];
   const std::string second = parts.size() > 1 ? parts[1] : "";
   const std::string src = ResolveWildcardPath(target + first);
   const std::string dst = ResolveWildcardPath(target + second);
   if (!RuleAllowed(out, "COPY", r.copy, r, target, src, true) || !RuleAllowed(out, "COPY", r.copy, r, target, dst, true))
-    return;
+    return true;
+  if (runtime::Fs().Kind(NormalisedPath(src)) == runtime::kFile && !guard.BeforeWrite(NormalisedPath(dst))) return false;
   int result = runtime::Fs().CopyFile(NormalisedPath(src), NormalisedPath(dst));
   LogLine("Copy " + src + " > " + dst + " is " + std::to_string(result));
+  return CopyMade(result, src);
 }
 
-void DeleteRule(InstallObserver& out, const tprogram& r, const std::string& target, bool disable_delete) {
+bool DeleteRule(InstallObserver& out, const tprogram& r, const std::string& target, bool disable_delete,
+                ChangeGuard& guard) {
   LogLine("DELETE <" + r.fullname + "> " + r.fDelete);
   LogLine("Dest : " + target + r.fDelete);
   const std::string p = target + r.fDelete;
   if (disable_delete) {
     LogLine(Message(69));
     out.InstallLine(Message(69));
-    return;
+    return true;
   }
-  if (!RuleAllowed(out, "DELETE", r.fDelete, r, target, p, false)) return;
+  if (!RuleAllowed(out, "DELETE", r.fDelete, r, target, p, false)) return true;
   runtime::FileSystem& fs = runtime::Fs();
   const std::string real = NormalisedPath(p);
+  if ((fs.IsLink(real) || fs.Kind(real) != runtime::kNone) && !guard.BeforeDelete(real)) return false;
+  bool done = true;
   // A link is removed itself; what it points to is never touched.
   if (fs.IsLink(real) || fs.Kind(real) == runtime::kFile) {
-    std::string line = "Remove file <" + p + "> " + Flag(fs.DeleteFile(real));
+    const bool gone = fs.DeleteFile(real);
+    done = done && gone;
+    std::string line = "Remove file <" + p + "> " + Flag(gone);
     LogLine(line);
     out.InstallLine(line);
   }
   if (!fs.IsLink(real) && fs.Kind(real) == runtime::kFolder) {
-    std::string line = "Remove directory <" + p + "> " + Flag(fs.DeleteFolder(real));
+    const bool gone = fs.DeleteFolder(real);
+    done = done && gone;
+    std::string line = "Remove directory <" + p + "> " + Flag(gone);
     LogLine(line);
     out.InstallLine(line);
   }
+  return done;
+}
+
+// What the record says of the package besides the files, which the undo
+// guard knows.
+InstalledPackage RecordOf(const tprogram& r, const std::string& file) {
+  InstalledPackage p;
+  p.id = r.name.empty() ? r.fullname : r.name;
+  p.name = r.fullname;
+  p.packageFile = file;
+  p.packageSize = runtime::Fs().FileSize("download/" + file);
+  p.packageSha256 = trust::Sha256OfFile("download/" + file);
+  const runtime::LocalTime now = runtime::Clk().Now();
+  p.date = runtime::FormatDate(now) + " " + runtime::FormatTime(now);
+  return p;
+}
+
+// Reports an undone package.
+void ReportUndone(InstallObserver& out, const tprogram& r, const std::vector<std::string>& not_restored) {
+  const std::string line = Message(not_restored.empty() ? 4 : 5);
+  LogLine("Install of <" + r.fullname + "> failed - " +
+          (not_restored.empty() ? "every change undone" : std::to_string(not_restored.size()) + " changes not undone"));
+  out.InstallLine(line);
+  for (const std::string& path : not_restored) out.InstallLine("   " + path);
+  out.PackageUndone(r, not_restored);
 }
 
 }  // namespace
@@ -179,6 +249,12 @@ int RunInstall(const InstallRequest& request, InstallObserver& out) {
       out.InstallLine("Blocked by user!");
       blocked = true;
     }
+    bool stop_run = false;
+    PackageGuard guard(out);
+    if (!blocked && !guard.Begin(target)) {
+      out.InstallLine(Message(6));
+      blocked = true;
+    }
     if (!blocked) {
       std::string destination = target;
       bool destination_ok = true;
@@ -187,32 +263,49 @@ int RunInstall(const InstallRequest& request, InstallObserver& out) {
         // Unpacking into the target itself is what a package without PATH does.
         destination_ok = RuleAllowed(out, "PATH", r.path, r, target, destination, true, true);
       }
-      if (!r.backup.empty()) Backup(out, r, target, destination, destination_ok);
+      InstalledPackage entry = RecordOf(r, file);
+      bool ok = r.backup.empty() || Backup(out, r, target, destination, destination_ok, guard, entry.backups);
 
-      bool stopped = false;
-      if (kind == "EXE" && !out.AllowInstaller(r)) {
+      if (ok && kind == "EXE" && !out.AllowInstaller(r)) {
         LogLine("Installer not run: " + file);
         out.InstallLine("Installer not run: <" + file + ">");
-      } else if (kind == "EXE") {
+      } else if (ok && kind == "EXE") {
         // A download keeps no execute bit; the installer needs it to start.
         runtime::Fs().SetExecutable("download/" + file);
-        stopped = !RunTool(out, "download/" + file, false);
-      } else if (kind == "ZIP") {
+        entry.installerRun = true;
+        stop_run = !RunTool(out, "download/" + file, false);
+      } else if (ok && kind == "ZIP") {
         if (destination_ok) {
           LogLine("Running ZIP file > " + destination);
-          ExtractZip("download/" + file, destination, "", 1, "");
+          const int failed = ExtractZipGuarded("download/" + file, destination, 1, guard);
+          if (failed != 0) LogLine("Unpacking failed: " + (failed < 0 ? std::string("archive not read")
+                                                                     : std::to_string(failed) + " entries"));
+          ok = failed == 0;
           out.InstallLine("");
         }
-      } else if (kind == "RAR" && !request.winrar.empty()) {
-        if (destination_ok)
-          stopped = !RunTool(out, request.winrar + "\\unrar.exe x download\\" + file + " " + destination + "\\ -o+ -r -y",
-                             true);
+      } else if (ok && kind == "RAR" && !request.winrar.empty()) {
+        // unrar's files are its own, like an installer's: they are not recorded.
+        if (destination_ok) {
+          entry.installerRun = true;
+          stop_run = !RunTool(out, request.winrar + "\\unrar.exe x download\\" + file + " " + destination +
+                                       "\\ -o+ -r -y",
+                              true);
+        }
       }
-      if (stopped) break;
-
-      if (!r.copy.empty()) CopyRule(out, r, target);
-      if (!r.fDelete.empty()) DeleteRule(out, r, target, request.disableDelete);
+      stop_run = stop_run || guard.stopped;
+      ok = ok && !stop_run;
+      if (ok && !r.copy.empty()) ok = CopyRule(out, r, target, guard);
+      if (ok && !r.fDelete.empty()) ok = DeleteRule(out, r, target, request.disableDelete, guard);
+      if (ok && guard.Commit(entry)) {
+        LogLine("Recorded as installed: " + entry.id);
+        out.PackageRecorded(r);
+      } else if (ok) {
+        ReportUndone(out, r, {});
+      } else {
+        ReportUndone(out, r, guard.Rollback());
+      }
     }
+    if (stop_run) break;
     out.PackageDone(k, request.count > 0 ? static_cast<double>(k + 1) / request.count : 1.0, r);
     ++k;
   }

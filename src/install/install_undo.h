@@ -12,7 +12,11 @@
 //   begin|<keep folder>|<Tarnic folder>
 //   folder|<path>            a folder about to be created
 //   new|<path>               a file about to be created where none was
-//   saved|<kept copy>|<path> a file (or link) that stood there, copied aside
+//   saved|<kept copy>|<path> a file that stood there, copied aside
+//   had|<path>               a folder that stood there, about to be deleted
+//
+// A symbolic link is never replaced or deleted by a package (it could not
+// be put back): such a step fails, and the package with it.
 #pragma once
 
 #include <set>
@@ -49,13 +53,19 @@ class InstallUndo : public ChangeGuard {
   bool Commit(InstalledPackage package);
 
  private:
+  friend std::vector<std::string> RecoverInterruptedInstall();
   struct Change {
-    enum Kind { kFolder, kNew, kSaved } kind;
+    enum Kind { kFolder, kNew, kSaved, kHad } kind;
     std::string path;  // absolute
     std::string kept;  // kSaved: the old copy, relative to the program's folder
   };
-  bool Note(const std::string& line);
-  bool SaveCopy(const std::string& path);
+  bool Note(Change change);
+  // The absolute form of path when it lies strictly inside the target.
+  bool Inside(const std::string& path, std::string& absolute) const;
+  bool SaveFile(const std::string& absolute);
+  bool SaveTree(const std::string& absolute);
+  std::string Relative(const std::string& absolute) const;
+  void Drop();
 
   std::string target_;  // absolute
   std::string keep_;    // relative to the program's folder
