@@ -11,12 +11,13 @@ namespace corvane {
 
 namespace {
 
-template <class Label>
-void Relabel(TMultiButton* list, Label label) {
+// Sets the line (a row's button or label) of every row from its record.
+template <class Text>
+void Rewrite(TMultiButton* list, tk::Gadget* TMultiButton::*line, Text text) {
   if (!list) return;
   for (TMultiButton* row : list->array) {
     const ProgramPtr* p = row ? std::any_cast<ProgramPtr>(&row->content) : nullptr;
-    if (p && *p && row->label) row->label->SetText(label(**p));
+    if (p && *p && row->*line) (row->*line)->SetText(text(**p));
   }
 }
 
@@ -30,8 +31,8 @@ std::string ProgramRowLabel(const tprogram& program, const InstalledRecord& inst
 
 void ShowInstalledMarks() {
   const InstalledRecord installed = TarnicRecord();
-  Relabel(programChooser, [&](const tprogram& p) { return ProgramRowLabel(p, installed); });
-  Relabel(packageChooser, [&](const tprogram& p) { return PackageRowLabel(p, installed); });
+  Rewrite(programChooser, &TMultiButton::label, [&](const tprogram& p) { return ProgramRowLabel(p, installed); });
+  Rewrite(packageChooser, &TMultiButton::button, [&](const tprogram& p) { return PackageRowText(p, installed); });
 }
 
 void FillDownloadList() {

@@ -25,8 +25,8 @@ void FillDownloadList();
 // the Tarnic folder holds it, then its short description.
 std::string ProgramRowLabel(const tprogram& program, const InstalledRecord& installed);
 
-// Rewrites the second lines of the Start page's and the Install page's rows
-// from the record as it is now (after an install or an uninstall).
+// Rewrites the installed marks of the Start page's and the Install page's
+// rows from the record as it is now (after an install or an uninstall).
 void ShowInstalledMarks();
 
 // The record a row of programChooser carries, or null (no row, no record).

@@ -49,12 +49,9 @@ int IconForKind(const std::string& kind) {
   return 0;
 }
 
-std::string PackageRowLabel(const tprogram& record, const InstalledRecord& installed) {
-  std::string label = PackageKind(PackageFileName(record));
-  if (const InstalledPackage* earlier = FindInstalled(installed, record.name))
-    label += " - " + ReplacesMark(*earlier);
-  const std::string trust = VerificationText(record);
-  return trust.empty() ? label : label + " - " + trust;
+std::string PackageRowText(const tprogram& record, const InstalledRecord& installed) {
+  const InstalledPackage* earlier = FindInstalled(installed, record.name);
+  return earlier ? record.fullname + " - " + ReplacesMark(*earlier) : record.fullname;
 }
 
 void ScanPackages() {
@@ -76,9 +73,14 @@ void ScanPackages() {
   if (!packageChooser) return;
   const InstalledRecord installed = TarnicRecord();
   for (const ProgramPtr& record : packageList) {
-    if (!packageChooser->AddItem(record->fullname, PackageRowLabel(*record, installed), "", "", 1, record))
+    // A package without a name gets no row.
+    if (record->fullname.empty()) continue;
+    const std::string kind = PackageKind(PackageFileName(*record));
+    const std::string trust = VerificationText(*record);
+    if (!packageChooser->AddItem(PackageRowText(*record, installed), trust.empty() ? kind : kind + " - " + trust,
+                                 "", "", 1, record))
       continue;
-    int icon = IconForKind(PackageKind(PackageFileName(*record)));
+    int icon = IconForKind(kind);
     packageChooser->setItemIcon(packageChooser->CountItems() - 1, Icons(), icon);
     packageRowIcons.push_back(icon);
   }

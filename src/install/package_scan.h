@@ -22,9 +22,10 @@ std::string PackageKind(const std::string& file_name);
 // platform flag that is set winning), anything else 0.
 int IconForKind(const std::string& kind);
 
-// The second line of a package's row: its kind, whether it would replace a
-// version recorded in installed, and whether it is verified.
-std::string PackageRowLabel(const tprogram& record, const InstalledRecord& installed);
+// The first line of a package's row: its name, followed by the mark of the
+// version it would replace when installed records one.  (The second line,
+// kind and verification, has no room left for it.)
+std::string PackageRowText(const tprogram& record, const InstalledRecord& installed);
 
 // The icon position given to each row by the last scan, in row order.
 extern std::vector<int> packageRowIcons;
