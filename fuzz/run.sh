@@ -12,7 +12,7 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${CORVANE_FUZZ_BUILD_DIR:-$ROOT/build-fuzz}"
 JOBS="$(nproc 2>/dev/null || echo 2)"
-TARGETS=(program_list language_file config http_response registry_store wildcard_path minisig key_file)
+TARGETS=(program_list language_file config http_response registry_store wildcard_path installed_record minisig key_file)
 
 mode="${1:-short}"
 case "$mode" in

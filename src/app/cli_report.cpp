@@ -158,6 +158,10 @@ void CliReporter::PackageRefused(const tprogram& record) {
   ++trustRefusals_;
 }
 
+void CliReporter::PackageUndone(const tprogram& record, const std::vector<std::string>&) {
+  failed_.push_back(record.name);
+}
+
 void CliReporter::FileDone(int, int, const tprogram& record) {
   if (settings_.quiet) return;
   EndLine();

@@ -56,6 +56,8 @@ class CliReporter : public DownloadObserver, public InstallObserver {
   bool AllowInstaller(const tprogram& record) override;
   void RestartWanted() override;
   void PackageRefused(const tprogram& record) override;
+  // A package undone after a failed step is a failed item.
+  void PackageUndone(const tprogram& record, const std::vector<std::string>& not_restored) override;
 
   // Asks a yes/no question (yes with --yes; no when it may not be asked).
   bool Ask(const std::string& question);

@@ -15,7 +15,9 @@ class ChangeGuard {
   virtual bool BeforeCreateFolder(const std::string& path) = 0;
   // The file at path is about to be written (created or replaced).
   virtual bool BeforeWrite(const std::string& path) = 0;
-  // The file, link or folder tree at path is about to be deleted.
+  // The file, link or folder tree at path is about to be deleted.  A
+  // symbolic link is taken away by the guard itself (set aside, so that it
+  // can be put back): the caller finds it gone.
   virtual bool BeforeDelete(const std::string& path) = 0;
 };
 

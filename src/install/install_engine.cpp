@@ -106,6 +106,12 @@ bool Backup(InstallObserver& out, const tprogram& r, const std::string& target, 
       !RuleAllowed(out, "BACKUP", r.backup, r, target, copy, true))
     return true;
   const bool there = runtime::Fs().Kind(NormalisedPath(source)) == runtime::kFile;
+  // The copy's own backup folder is made when missing: without it a file
+  // below the target's top would never be backed up at all.
+  const std::string copy_folder = NormalisedPath(target + folder + "/backup");
+  if (there && runtime::Fs().Kind(copy_folder) == runtime::kNone &&
+      (!guard.BeforeCreateFolder(copy_folder) || !runtime::Fs().CreateFolderWithParents(copy_folder)))
+    return false;
   if (there && !guard.BeforeWrite(NormalisedPath(copy))) return false;
   int result = runtime::Fs().CopyFile(NormalisedPath(source), NormalisedPath(copy));
   LogLine("Backup= " + std::to_string(result));
@@ -160,11 +166,13 @@ bool DeleteRule(InstallObserver& out, const tprogram& r, const std::string& targ
   if (!RuleAllowed(out, "DELETE", r.fDelete, r, target, p, false)) return true;
   runtime::FileSystem& fs = runtime::Fs();
   const std::string real = NormalisedPath(p);
-  if ((fs.IsLink(real) || fs.Kind(real) != runtime::kNone) && !guard.BeforeDelete(real)) return false;
+  const bool link = fs.IsLink(real);
+  if ((link || fs.Kind(real) != runtime::kNone) && !guard.BeforeDelete(real)) return false;
   bool done = true;
-  // A link is removed itself; what it points to is never touched.
-  if (fs.IsLink(real) || fs.Kind(real) == runtime::kFile) {
-    const bool gone = fs.DeleteFile(real);
+  // A link is removed itself; what it points to is never touched.  The
+  // guard has set it aside already, to be put back if the package fails.
+  if (link || fs.Kind(real) == runtime::kFile) {
+    const bool gone = link ? !fs.IsLink(real) : fs.DeleteFile(real);
     done = done && gone;
     std::string line = "Remove file <" + p + "> " + Flag(gone);
     LogLine(line);

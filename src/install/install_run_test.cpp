@@ -37,24 +37,15 @@ class Recorder : public InstallObserver {
   bool stop = false, accept = true, allowInstaller = true;
 };
 
-class InstallRunTest : public InScratchFolder {
+class InstallRunTest : public InstallScratch {
  protected:
   void SetUp() override {
-    InScratchFolder::SetUp();
-    saved_registry_ = runtime::GetEnv("CORVANE_REGISTRY");
-    runtime::SetEnv("CORVANE_REGISTRY", dir / "registry.txt");
-    messages.assign(kMessageCount, "");
+    InstallScratch::SetUp();
     messages[81] = "Installing...";
     request.target = dir / "T";
     std::filesystem::create_directories(request.target);
     ASSERT_TRUE(testing::WriteZip(dir / "download/a.zip", {{"a.txt", "a"}}));
     dir.Write("download/setup.exe", "#!/bin/sh\necho ran > \"$0.ran\"\n");
-  }
-  void TearDown() override {
-    if (saved_registry_.empty()) runtime::UnsetEnv("CORVANE_REGISTRY");
-    else runtime::SetEnv("CORVANE_REGISTRY", saved_registry_);
-    messages.clear();
-    InScratchFolder::TearDown();
   }
   ProgramPtr Record(const std::string& name, const std::string& file, const std::string& message = "") {
     auto r = std::make_shared<tprogram>();
@@ -65,7 +56,6 @@ class InstallRunTest : public InScratchFolder {
   }
   InstallRequest request;
   Recorder seen;
-  std::string saved_registry_;
 };
 
 TEST_F(InstallRunTest, TheObserverDecidesAndHearsEveryStep) {

@@ -8,8 +8,10 @@
 #include <string>
 
 #include "log/activity_log.h"
+#include "runtime/environment.h"
 #include "runtime/file_system.h"
 #include "runtime/text.h"
+#include "settings/messages.h"
 #include "support/headless_fixture.h"
 #include "support/temp_dir.h"
 
@@ -53,6 +55,27 @@ class InScratchFolder : public testing::HeadlessTest {
 
  private:
   std::string previous_;
+};
+
+// An install run's scratch folder: the registry store the run's MinGW
+// registration writes is a file of its own, the message table starts empty.
+class InstallScratch : public InScratchFolder {
+ protected:
+  void SetUp() override {
+    InScratchFolder::SetUp();
+    saved_registry_ = runtime::GetEnv("CORVANE_REGISTRY");
+    runtime::SetEnv("CORVANE_REGISTRY", dir / "registry.txt");
+    messages.assign(kMessageCount, "");
+  }
+  void TearDown() override {
+    if (saved_registry_.empty()) runtime::UnsetEnv("CORVANE_REGISTRY");
+    else runtime::SetEnv("CORVANE_REGISTRY", saved_registry_);
+    messages.clear();
+    InScratchFolder::TearDown();
+  }
+
+ private:
+  std::string saved_registry_;
 };
 
 }  // namespace corvane

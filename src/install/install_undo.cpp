@@ -60,9 +60,15 @@ bool InstallUndo::Begin(const std::string& target) {
   open_ = false;
   target_ = RecordTarget(target);
   const std::string root = InstalledKeepRoot(target);
+  // A keep folder a record names is never taken again, even when it went
+  // missing: the record's keep folder is how a cut-off run is told from one
+  // that ended well.
+  std::set<std::string> named;
+  for (const InstalledPackage& p : LoadInstalledRecord(target).packages) named.insert(p.keep);
+  keep_.clear();
   for (int n = 1; n < 100000 && keep_.empty(); ++n) {
     const std::string candidate = root + "/" + std::to_string(n);
-    if (fs.Kind(candidate) == runtime::kNone && !fs.IsLink(candidate)) keep_ = candidate;
+    if (!named.count(candidate) && fs.Kind(candidate) == runtime::kNone && !fs.IsLink(candidate)) keep_ = candidate;
   }
   if (keep_.empty() || !fs.CreateFolderWithParents(keep_) ||
       !fs.WriteFile(kUndoJournal, runtime::WriteLine("begin|" + keep_ + "|" + target_))) {
@@ -77,9 +83,9 @@ bool InstallUndo::Begin(const std::string& target) {
 }
 
 bool InstallUndo::Note(Change change) {
-  static const char* const kNames[] = {"folder", "new", "saved", "had"};
+  static const char* const kNames[] = {"folder", "new", "saved", "had", "moved"};
   std::string line = std::string(kNames[change.kind]) + "|";
-  if (change.kind == Change::kSaved) line += change.kept + "|";
+  if (change.kind == Change::kSaved || change.kind == Change::kMoved) line += change.kept + "|";
   line += change.path;
   if (!open_ || !runtime::Fs().AppendFile(kUndoJournal, runtime::WriteLine(line))) {
     LogLine("Undo journal cannot be written - change refused <" + change.path + ">");
@@ -157,21 +163,33 @@ bool InstallUndo::BeforeWrite(const std::string& path) {
   }
 }
 
+bool InstallUndo::SetLinkAside(const std::string& absolute) {
+  runtime::FileSystem& fs = runtime::Fs();
+  std::string aside;
+  for (int n = 1; n < 1000 && aside.empty(); ++n) {
+    const std::string candidate = ParentOf(absolute) + "/.corvane-link-" + std::to_string(n);
+    if (fs.Kind(candidate) == runtime::kNone && !fs.IsLink(candidate)) aside = candidate;
+  }
+  return !aside.empty() && Note({Change::kMoved, absolute, aside}) && fs.Rename(absolute, aside);
+}
+
 bool InstallUndo::BeforeDelete(const std::string& path) {
   std::string absolute;
   if (!Inside(path, absolute)) {
     LogLine("Delete outside the install target refused <" + path + ">");
     return false;
   }
+  if (runtime::Fs().IsLink(absolute) && !touched_.count(absolute)) return SetLinkAside(absolute);
   return SaveTree(absolute);
 }
 
-void InstallUndo::Drop() {
-  runtime::FileSystem& fs = runtime::Fs();
-  fs.DeleteFile(kUndoJournal);
+bool InstallUndo::Drop() {
+  const bool dropped = runtime::Fs().DeleteFile(kUndoJournal);
+  if (!dropped) LogLine("Undo journal <" + std::string(kUndoJournal) + "> cannot be removed");
   open_ = false;
   changes_.clear();
   touched_.clear();
+  return dropped;
 }
 
 std::vector<std::string> InstallUndo::Rollback() {
@@ -196,6 +214,11 @@ std::vector<std::string> InstallUndo::Rollback() {
       case Change::kHad:
         ok = fs.CreateFolderWithParents(c.path);
         break;
+      case Change::kMoved:
+        // Killed before the rename, the link never moved.
+        if (fs.IsLink(c.kept) && !fs.IsLink(c.path) && fs.Kind(c.path) == runtime::kNone)
+          ok = fs.Rename(c.kept, c.path);
+        break;
     }
     if (!ok) {
       problems.push_back(c.path);
@@ -203,10 +226,9 @@ std::vector<std::string> InstallUndo::Rollback() {
     }
   }
   LogLine("Changes undone: " + std::to_string(changes_.size()) + ", not put back: " + std::to_string(problems.size()));
-  Drop();
-  // The old copies stay when something could not be put back: they are all
-  // that is left of those files.
-  if (problems.empty() && !keep_.empty()) fs.DeleteFolder(keep_);
+  // The old copies stay when something could not be put back (they are all
+  // that is left of those files) and while the journal that names them does.
+  if (Drop() && problems.empty() && !keep_.empty()) fs.DeleteFolder(keep_);
   return problems;
 }
 
@@ -222,14 +244,18 @@ bool InstallUndo::Commit(InstalledPackage package) {
   std::map<std::string, std::string> origin;
   std::vector<std::string> order;
   std::map<std::string, InstalledFile> recorded;
+  std::vector<KeptFile> links;  // links a DELETE removed: no old copy
+  std::vector<std::string> asides;
   auto note = [&](const std::string& path, const std::string& kept) {
     if (origin.emplace(path, kept).second) order.push_back(path);
   };
   if (previous) {
     package.folders = previous->folders;
+    package.removedFolders = previous->removedFolders;
     package.installerRun = package.installerRun || previous->installerRun;
     for (const KeptFile& k : previous->replaced) note(k.path, k.kept);
-    for (const KeptFile& k : previous->deleted) note(k.path, k.kept);
+    for (const KeptFile& k : previous->deleted)
+      if (!k.kept.empty()) note(k.path, k.kept);
     for (const InstalledFile& f : previous->written) {
       note(f.path, "");
       recorded[f.path] = f;
@@ -240,18 +266,27 @@ bool InstallUndo::Commit(InstalledPackage package) {
   }
   for (const Change& c : changes_) {
     const std::string rel = Relative(c.path);
-    if (c.kind == Change::kFolder) {
-      if (fs.Kind(c.path) == runtime::kFolder &&
-          std::find(package.folders.begin(), package.folders.end(), rel) == package.folders.end())
-        package.folders.push_back(rel);
-    } else if (c.kind != Change::kHad) {
+    if (c.kind == Change::kFolder || c.kind == Change::kHad) {
+      // Folders it made that stand, and folders it removed that are gone.
+      std::vector<std::string>& list = c.kind == Change::kFolder ? package.folders : package.removedFolders;
+      if ((fs.Kind(c.path) == runtime::kFolder) == (c.kind == Change::kFolder) &&
+          std::find(list.begin(), list.end(), rel) == list.end())
+        list.push_back(rel);
+    } else if (c.kind == Change::kMoved) {
+      // The link set aside goes for good once the record stands.
+      asides.push_back(c.kept);
+      if (!fs.IsLink(c.path) && fs.Kind(c.path) == runtime::kNone) links.push_back({rel, ""});
+    } else {
       note(rel, c.kind == Change::kSaved ? c.kept : "");
       recorded.erase(rel);  // written again now: hashed again below
     }
   }
+  if (previous)
+    for (const KeptFile& k : previous->deleted)
+      if (k.kept.empty()) links.push_back(k);
   package.written.clear();
   package.replaced.clear();
-  package.deleted.clear();
+  package.deleted = links;
   for (const std::string& rel : order) {
     const std::string absolute = target_ + "/" + rel;
     const bool present = fs.Kind(absolute) == runtime::kFile && !fs.IsLink(absolute);
@@ -279,6 +314,7 @@ bool InstallUndo::Commit(InstalledPackage package) {
     return false;
   }
   Drop();
+  for (const std::string& aside : asides) fs.DeleteFile(aside);
   // Copies no block refers to: this run's copies of files an earlier install
   // of the package had written, and that install's keep folder when nothing
   // in it is needed any more.
@@ -323,7 +359,8 @@ std::vector<std::string> RecoverInterruptedInstall() {
       return log;
     }
   for (std::size_t i = 1; i < lines.size(); ++i) {
-    std::vector<std::string> f = Fields(lines[i], lines[i].rfind("saved|", 0) == 0 ? 3 : 2);
+    const bool two = lines[i].rfind("saved|", 0) == 0 || lines[i].rfind("moved|", 0) == 0;
+    std::vector<std::string> f = Fields(lines[i], two ? 3 : 2);
     std::string absolute;
     const bool inside = undo.Inside(f.back(), absolute) && absolute == f.back();
     InstallUndo::Change c{InstallUndo::Change::kFolder, f.back(), ""};
@@ -331,6 +368,10 @@ std::vector<std::string> RecoverInterruptedInstall() {
     else if (f[0] == "had") c.kind = InstallUndo::Change::kHad;
     else if (f[0] == "saved" && f.size() == 3 && f[1].rfind(undo.keep_ + "/", 0) == 0) {
       c.kind = InstallUndo::Change::kSaved;
+      c.kept = f[1];
+    } else if (f[0] == "moved" && f.size() == 3 && ParentOf(f[1]) == ParentOf(f[2]) &&
+               f[1].rfind(ParentOf(f[2]) + "/.corvane-link-", 0) == 0) {
+      c.kind = InstallUndo::Change::kMoved;
       c.kept = f[1];
     } else if (f[0] != "folder") {
       say("Undo journal line skipped <" + lines[i] + ">");

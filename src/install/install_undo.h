@@ -14,9 +14,13 @@
 //   new|<path>               a file about to be created where none was
 //   saved|<kept copy>|<path> a file that stood there, copied aside
 //   had|<path>               a folder that stood there, about to be deleted
+//   moved|<aside>|<path>     a symbolic link a DELETE removes, renamed aside in
+//                            its folder until the package ends
 //
-// A symbolic link is never replaced or deleted by a package (it could not
-// be put back): such a step fails, and the package with it.
+// A symbolic link is never replaced by a package, nor deleted inside a
+// folder tree (it could not be put back): such a step fails, and the
+// package with it.  A link a DELETE names itself is set aside, so a failed
+// package puts it back; the record lists it as deleted without an old copy.
 #pragma once
 
 #include <set>
@@ -55,17 +59,18 @@ class InstallUndo : public ChangeGuard {
  private:
   friend std::vector<std::string> RecoverInterruptedInstall();
   struct Change {
-    enum Kind { kFolder, kNew, kSaved, kHad } kind;
+    enum Kind { kFolder, kNew, kSaved, kHad, kMoved } kind;
     std::string path;  // absolute
-    std::string kept;  // kSaved: the old copy, relative to the program's folder
+    std::string kept;  // kSaved: the old copy, relative to the program's folder; kMoved: the link aside
   };
   bool Note(Change change);
   // The absolute form of path when it lies strictly inside the target.
   bool Inside(const std::string& path, std::string& absolute) const;
   bool SaveFile(const std::string& absolute);
   bool SaveTree(const std::string& absolute);
+  bool SetLinkAside(const std::string& absolute);
   std::string Relative(const std::string& absolute) const;
-  void Drop();
+  bool Drop();
 
   std::string target_;  // absolute
   std::string keep_;    // relative to the program's folder

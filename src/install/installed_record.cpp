@@ -55,12 +55,13 @@ bool ParseFileLine(const std::string& value, long long& size, std::string& sha, 
   return true;
 }
 
-bool ParseKeptLine(const std::string& value, KeptFile& kept) {
+// A deleted symbolic link has no old copy: its kept part may be empty.
+bool ParseKeptLine(const std::string& value, KeptFile& kept, bool may_lack_copy) {
   const std::size_t a = value.find('|');
   if (a == std::string::npos) return false;
   kept.kept = value.substr(0, a);
   kept.path = value.substr(a + 1);
-  return IsSafeKept(kept.kept) && IsSafeRelative(kept.path);
+  return (IsSafeKept(kept.kept) || (may_lack_copy && kept.kept.empty())) && IsSafeRelative(kept.path);
 }
 
 std::string ParsePackageLine(const std::string& key, const std::string& value, InstalledPackage& p) {
@@ -75,16 +76,16 @@ std::string ParsePackageLine(const std::string& key, const std::string& value, I
     p.keep = value;
   } else if (key == "package") {
     if (!ParseFileLine(value, p.packageSize, p.packageSha256, p.packageFile)) return "bad package line";
-  } else if (key == "folder" || key == "backup") {
+  } else if (key == "folder" || key == "backup" || key == "removed") {
     if (!IsSafeRelative(value)) return key + " path <" + value + "> is not inside the folder";
-    (key == "folder" ? p.folders : p.backups).push_back(value);
+    (key == "folder" ? p.folders : key == "backup" ? p.backups : p.removedFolders).push_back(value);
   } else if (key == "wrote") {
     InstalledFile f;
     if (!ParseFileLine(value, f.size, f.sha256, f.path) || !IsSafeRelative(f.path)) return "bad wrote line";
     p.written.push_back(f);
   } else if (key == "replaced" || key == "deleted") {
     KeptFile k;
-    if (!ParseKeptLine(value, k)) return "bad " + key + " line";
+    if (!ParseKeptLine(value, k, key == "deleted")) return "bad " + key + " line";
     (key == "replaced" ? p.replaced : p.deleted).push_back(k);
   } else {
     return "unknown line <" + key + ">";
@@ -114,6 +115,7 @@ std::string FormatInstalledRecord(const InstalledRecord& record) {
     for (const KeptFile& k : p.replaced) lines.push_back("replaced=" + k.kept + "|" + k.path);
     for (const KeptFile& k : p.deleted) lines.push_back("deleted=" + k.kept + "|" + k.path);
     for (const std::string& b : p.backups) lines.push_back("backup=" + b);
+    for (const std::string& f : p.removedFolders) lines.push_back("removed=" + f);
     lines.push_back("[END]");
   }
   return runtime::WriteLines(lines);

@@ -23,8 +23,9 @@
 //   folder=<relative path>                  (created by the package)
 //   wrote=<size>|<sha256>|<relative path>   (created or replaced)
 //   replaced=<kept copy>|<relative path>
-//   deleted=<kept copy>|<relative path>
+//   deleted=<kept copy>|<relative path>     (no kept copy: a symbolic link)
 //   backup=<relative path>                  (a BACKUP copy; also a wrote line)
+//   removed=<relative path>                 (a folder a DELETE removed, parents first)
 //   [END]
 #pragma once
 
@@ -42,7 +43,7 @@ struct InstalledFile {
 // A file that stood in the Tarnic folder before the package changed it.
 struct KeptFile {
   std::string path;  // relative to the Tarnic folder
-  std::string kept;  // the old copy, relative to the program's folder
+  std::string kept;  // the old copy, relative to the program's folder ("" for a deleted link)
 };
 
 struct InstalledPackage {
@@ -59,6 +60,7 @@ struct InstalledPackage {
   std::vector<KeptFile> replaced;
   std::vector<KeptFile> deleted;
   std::vector<std::string> backups;
+  std::vector<std::string> removedFolders;  // folders a DELETE removed, parents first
 };
 
 struct InstalledRecord {

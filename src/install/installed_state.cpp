@@ -68,11 +68,18 @@ UninstallResult Uninstall(const std::string& target, const std::string& id) {
       problem(f.path, "cannot be removed");
     }
   }
+  // The folders it removed come back first, empty ones too.
+  for (const std::string& folder : p.removedFolders)
+    if (Missing(root + folder) && !fs.CreateFolderWithParents(root + folder)) problem(folder, "cannot be made again");
   bool copies_needed = false;
   std::vector<KeptFile> originals = p.replaced;
   originals.insert(originals.end(), p.deleted.begin(), p.deleted.end());
   for (const KeptFile& k : originals) {
     const std::string path = root + k.path;
+    if (k.kept.empty()) {
+      problem(k.path, "was a symbolic link the package deleted; it cannot be put back");
+      continue;
+    }
     if (changed.count(k.path) || !Missing(path)) {
       // Something else stands there now: it is not overwritten.
       copies_needed = true;
@@ -105,7 +112,8 @@ UninstallResult Uninstall(const std::string& target, const std::string& id) {
   if (!copies_needed) {
     std::set<std::string> keeps;
     if (!p.keep.empty()) keeps.insert(p.keep);
-    for (const KeptFile& k : originals) keeps.insert(ParentOf(k.kept));
+    for (const KeptFile& k : originals)
+      if (!k.kept.empty()) keeps.insert(ParentOf(k.kept));
     for (const std::string& keep : keeps) fs.DeleteFolder(keep);
   }
   std::sort(result.changed.begin(), result.changed.end());

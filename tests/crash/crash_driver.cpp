@@ -13,6 +13,11 @@
 //   crash_driver extract-loop ARCHIVE DEST   unpacks the archive again and again
 //   crash_driver extract-once ARCHIVE DEST   sweeps the temporaries a killed loop left, as start-up
 //                                            does, and unpacks once (exit 0 when ExtractZip answered 1)
+//   crash_driver install-once HOME TARGET    installs HOME/download/pkg.zip into TARGET with a BACKUP,
+//                                            COPY and DELETE rule, all or nothing
+//   crash_driver install-check HOME TARGET   does what start-up does after a kill (sweeps the
+//                                            temporaries, rolls back a cut-off install), then prints
+//                                            "new" when the package is recorded, "old" when not
 //   crash_driver download HOME URL...        downloads each URL once with progress, then once
 //                                            without, logging to HOME/dati/log.txt; prints
 //                                            "<url> <with progress> <without>" per URL
@@ -25,6 +30,9 @@
 
 #include "catalogue/tprogram.h"
 #include "install/extract_zip.h"
+#include "install/install_engine.h"
+#include "install/install_undo.h"
+#include "install/installed_state.h"
 #include "install/package_scan.h"
 #include "log/activity_log.h"
 #include "net/http_client.h"
@@ -34,6 +42,7 @@
 #include "runtime/temporary_file.h"
 #include "runtime/text.h"
 #include "settings/config.h"
+#include "support/rule_package.h"
 
 using namespace corvane;
 
@@ -219,6 +228,46 @@ int DownloadEach(const std::string& home, const std::vector<std::string>& urls) 
   return 0;
 }
 
+// ---- all-or-nothing installs ----
+
+class SilentInstall : public InstallObserver {
+ public:
+  void InstallLine(const std::string&) override {}
+  bool AcceptMessage(const tprogram&) override { return true; }
+};
+
+// Works in HOME as the program does in its folder, journalling the folders
+// it makes temporaries in as start-up has it do.
+bool EnterHome(const std::string& home) {
+  runtime::FileSystem& fs = runtime::Fs();
+  if (!fs.ChangeFolder(home)) return false;
+  runtime::SetTemporaryJournal(fs.Absolute("data/temporaries.txt"));
+  SetLogEcho(nullptr);
+  AppendToLog("data/log.txt");
+  return true;
+}
+
+int InstallOnce(const std::string& home, const std::string& target) {
+  if (!EnterHome(home)) return Fail("no folder " + home);
+  ProgramPtr r = testing::PackageWithEveryRule("/pkg/sub/file1.txt");
+  InstallRequest request;
+  request.records = {r};
+  request.count = 1;
+  request.target = target;
+  SilentInstall out;
+  RunInstall(request, out);
+  return ListInstalled(target).size() == 1 ? 0 : Fail("package not recorded");
+}
+
+int InstallCheck(const std::string& home, const std::string& target) {
+  if (!EnterHome(home)) return Fail("no folder " + home);
+  runtime::SweepJournalledTemporaries(runtime::Fs());
+  RecoverInterruptedInstall();
+  if (runtime::Fs().Kind(kUndoJournal) != runtime::kNone) return Fail("the undo journal is still there");
+  std::cout << (ListInstalled(target).empty() ? "old" : "new") << std::endl;
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -234,6 +283,8 @@ int main(int argc, char** argv) {
   if (mode == "download-check" && rest.size() >= 2)
     return DownloadCheck(args[1], rest[0], std::vector<std::string>(rest.begin() + 1, rest.end()));
   if (mode == "download" && !rest.empty()) return DownloadEach(args[1], rest);
+  if (mode == "install-once" && rest.size() == 1) return InstallOnce(args[1], rest[0]);
+  if (mode == "install-check" && rest.size() == 1) return InstallCheck(args[1], rest[0]);
   // The folders holding temporaries are journalled beside the archive.
   if (mode.rfind("extract-", 0) == 0) runtime::SetTemporaryJournal(runtime::Fs().Absolute(args[1] + ".journal"));
   if (mode == "extract-loop" && rest.size() == 1) {

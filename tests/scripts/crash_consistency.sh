@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Kills the program with SIGKILL at random moments while it saves the
 # configuration, rewrites the registry store, downloads a package from a
-# real web server (python3's http.server) and unpacks an archive, many times
-# over.  After every kill: data/conf.txt and the store hold one whole
+# real web server (python3's http.server), unpacks an archive and installs
+# a package, many times over.  After every kill: data/conf.txt and the store hold one whole
 # generation (never a mix, never empty), the download folder holds no
 # package that is not complete and the package scan offers none, the archive
-# is untouched and unpacking it again gives every file whole.
-#   crash_consistency.sh BUILD_DIR SOURCE_DIR     (CORVANE_CRASH_ROUNDS: kills per job, default 20)
+# is untouched and unpacking it again gives every file whole; after a start-up
+# the Tarnic folder holds the package wholly or not at all, as its record says.
+#   crash_consistency.sh BUILD_DIR SOURCE_DIR     (CORVANE_CRASH_ROUNDS: kills per job, default 20;
+#                                                  CORVANE_INSTALL_CRASH_ROUNDS: kills of installs, default 50)
 set -euo pipefail
 BUILD="${1:?build folder}"
 SOURCE="${2:?source folder}"
@@ -121,5 +123,47 @@ for round in $(seq 1 "$ROUNDS"); do
 done
 echo "unpacking: $ROUNDS kills, $cut_files files cut short by a kill, every one mended by unpacking again"
 
-echo "crash consistency: $((4 * ROUNDS)) kills in $(( $(date +%s) - started )) s, $failures failures"
+# --- all-or-nothing installs ---
+INSTALL_ROUNDS="${CORVANE_INSTALL_CRASH_ROUNDS:-50}"
+IH="$WORK/install-home"
+mkdir -p "$IH/data" "$IH/download" "$WORK/pkgsrc2/sub"
+for i in $(seq 1 30); do head -c 60000 /dev/urandom | base64 >"$WORK/pkgsrc2/sub/file$i.txt"; done
+(cd "$WORK/pkgsrc2" && zip -qr "$IH/download/pkg.zip" sub)
+OLD="$WORK/tarnic-old"
+mkdir -p "$OLD/bin" "$OLD/pkg/sub" "$OLD/old/deep"
+echo compiler >"$OLD/bin/tnc.exe"
+for i in $(seq 1 10); do echo "old $i" >"$OLD/pkg/sub/file$i.txt"; done
+for i in $(seq 1 5); do echo "obsolete $i" >"$OLD/old/deep/f$i.txt"; done
+NEW="$WORK/tarnic-new"
+TARGET2="$WORK/tarnic"
+fresh_target() {
+  rm -rf "$TARGET2" "$IH/data/installed" "$IH/data/install-undo.txt"
+  cp -a "$OLD" "$TARGET2"
+}
+# The whole install once, unkilled: the new state, and how long it takes.
+fresh_target
+t0=$(date +%s%N)
+"$DRIVER" install-once "$IH" "$TARGET2" >/dev/null 2>>"$WORK/driver.err" || fail "install: the unkilled install failed"
+took_ms=$(( ($(date +%s%N) - t0) / 1000000 + 1 ))
+cp -a "$TARGET2" "$NEW"
+diff -rq "$OLD" "$NEW" >/dev/null && fail "install: the package changed nothing"
+seen_old=0
+seen_new=0
+for round in $(seq 1 "$INSTALL_ROUNDS"); do
+  fresh_target
+  "$DRIVER" install-once "$IH" "$TARGET2" >/dev/null 2>>"$WORK/driver.err" &
+  pid=$!
+  sleep "$(awk -v ms=$((RANDOM % (took_ms + 5))) 'BEGIN { printf "%.3f", ms / 1000 }')"
+  kill -9 "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  if ! state=$("$DRIVER" install-check "$IH" "$TARGET2" 2>"$WORK/check.err"); then
+    fail "install, round $round: $(cat "$WORK/check.err")"
+    continue
+  fi
+  if [ "$state" = new ]; then ref="$NEW"; seen_new=$((seen_new + 1)); else ref="$OLD"; seen_old=$((seen_old + 1)); fi
+  diff -r "$ref" "$TARGET2" >/dev/null || fail "install, round $round: the Tarnic folder is neither old nor new ($state recorded)"
+done
+echo "installs: $INSTALL_ROUNDS kills (install takes ${took_ms} ms), $seen_old rolled back to old, $seen_new wholly new"
+
+echo "crash consistency: $((4 * ROUNDS + INSTALL_ROUNDS)) kills in $(( $(date +%s) - started )) s, $failures failures"
 [ "$failures" -eq 0 ]
