@@ -28,7 +28,7 @@ InstalledDialogGadgets& G() { return installedDialog; }
 // line; each row carries its package.
 void FillList() {
   G().list->ClearItems();
-  const std::vector<InstalledPackage> items = ListInstalled(TARNPATH);
+  const std::vector<InstalledPackage> items = TarnicRecord().packages;
   for (const InstalledPackage& item : items)
     G().list->AddItem(item.name.empty() ? item.id : item.name, item.id + " - " + InstalledMark(item), "", "", 0,
                       item);
@@ -54,6 +54,10 @@ void RemoveTicked() {
       ticked.push_back(*p);
   }
   if (ticked.empty()) return;
+  // Files go: the user says so first.
+  std::string question = messages[kMsgRemoveQuestion] + "\n";
+  for (const InstalledPackage& p : ticked) question += "\n" + (p.name.empty() ? p.id : p.name);
+  if (!tk::Confirm(question, true)) return;
   if (G().output) G().output->SetText("");
   for (const InstalledPackage& p : ticked)
     for (const std::string& line : UninstallReport(Uninstall(TARNPATH, p.id), p.name.empty() ? p.id : p.name))

@@ -1,7 +1,7 @@
 // The "Installed programs" dialog (File menu): the programs recorded as
 // installed into the Tarnic folder, one tickable row each with the date of
-// its install, and "Remove" / "Close".  "Remove" uninstalls the ticked
-// programs, writes what happened (and every changed file that was kept) into
+// its install, and "Remove" / "Close".  "Remove" asks, then uninstalls the
+// ticked programs, writes what happened (and every changed file that was kept) into
 // the dialog's output area and the activity log, and refills the list.
 #pragma once
 

@@ -23,6 +23,7 @@ inline constexpr int kMsgKeptChanged = 14;       // before a path
 inline constexpr int kMsgPutBack = 15;           // before a count
 inline constexpr int kMsgInstallerNotUndone = 16;
 inline constexpr int kMsgNotDone = 17;           // before what failed
+inline constexpr int kMsgRemoveQuestion = 18;    // before the names of the programs to remove
 
 // The record of the Tarnic folder TARNPATH; empty while none is set.
 InstalledRecord TarnicRecord();

@@ -86,13 +86,16 @@ TEST_F(InstalledTest, InstallMarksTheRowsAndRemoveTakesTheFolderBack) {
   int step = 0;
   app.ui->SetIdleCallback([&] {
     InstalledDialogGadgets& d = installedDialog;
-    if (!d.window || step == 2) return;
-    if (step++ == 0) {
+    if (!d.window || step == 3) return;
+    if (step == 0) {
       for (int i = 0; i < d.list->CountItems(); ++i) {
         rows.push_back(d.list->array[std::size_t(i)]->button->Text() + " | " +
                        d.list->array[std::size_t(i)]->label->Text());
         app.ui->Click(d.list->array[std::size_t(i)]->button);
       }
+      app.ui->AnswerNext(false);  // the first question is answered no: nothing goes
+    }
+    if (step++ < 2) {
       app.ui->Click(d.removeButton);
       return;
     }
@@ -106,6 +109,9 @@ TEST_F(InstalledTest, InstallMarksTheRowsAndRemoveTakesTheFolderBack) {
 
   EXPECT_EQ(rows, (std::vector<std::string>{"Alpha tools | ALPHA - installed " + day,
                                             "Beta library | BETA - installed " + day, "Installed programs (0)"}));
+  EXPECT_EQ(app.BoxesShown(tk::BoxKind::Confirm,
+                            "Remove these programs from the Tarnic folder?\n\nAlpha tools\nBeta library"),
+            2);
   EXPECT_NE(output.find("\n  Kept, changed since its install: beta/lib/beta.tn\n"), std::string::npos) << output;
   EXPECT_EQ(installedDialog.window, nullptr);
   EXPECT_EQ(mainApp->status, 1);  // the main window is back
