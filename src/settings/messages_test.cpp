@@ -74,7 +74,8 @@ TEST_F(MessagesTest, EmbeddedEnglishCatalogue) {
   ResetMessages();
   Load("english", *bytes);
   auto set = [](const std::string& text) { return !text.empty(); };
-  EXPECT_EQ(std::count_if(messages.begin(), messages.end(), set), 91);  // 22..29: trust; 04..06, 08..18: installed state
+  // 4..6: undone installs, 8..18: installed programs, 22..29: trust
+  EXPECT_EQ(std::count_if(messages.begin(), messages.end(), set), 91);
   EXPECT_EQ(messages[2].rfind("Author: ", 0), 0u);
   EXPECT_EQ(messages[49], "A new version is available.\nDownload it?");
   EXPECT_EQ(messages[54], "Select programs to download ");
