@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/cli_installed.h"
 #include "app/cli_report.h"
 #include "app/startup.h"
 #include "catalogue/catalogue_names.h"
@@ -240,6 +241,15 @@ int RunCli(const CommandLine& line, std::ostream& out, std::ostream& err, std::i
   PrepareFolder(line);
   runtime::ClearInterrupt();
   runtime::CatchInterrupt();
+  CliReporter::Settings settings;
+  settings.terminal = runtime::IsTerminal(1);
+  settings.columns = runtime::TerminalColumns();
+  settings.quiet = line.quiet;
+  settings.yes = line.yes;
+  settings.askable = runtime::IsTerminal(0);
+  CliReporter reporter(out, err, in, settings);
+  // The installed record is all these need: no catalogue, no server.
+  if (IsInstalledStateCommand(line.command)) return RunInstalledStateCommand(line, reporter, out, err);
 
   UnreachableNote note;
   if (!LoadCatalogue(line.language, note) && line.command != "packages") {
@@ -252,14 +262,6 @@ int RunCli(const CommandLine& line, std::ostream& out, std::ostream& err, std::i
     for (const std::string& id : unknown) err << "corvane: no program " << id << " in the catalogue\n";
     return kExitUsage;
   }
-
-  CliReporter::Settings settings;
-  settings.terminal = runtime::IsTerminal(1);
-  settings.columns = runtime::TerminalColumns();
-  settings.quiet = line.quiet;
-  settings.yes = line.yes;
-  settings.askable = runtime::IsTerminal(0);
-  CliReporter reporter(out, err, in, settings);
 
   if (line.command == "list") return List(line, out);
   if (line.command == "show") return Show(*records.front(), line, out);

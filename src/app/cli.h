@@ -1,6 +1,7 @@
-// The command line's commands (list, show, download, install, packages): the
-// engine run without a window, in the same program folder, with the same
-// configuration, registry store and activity log as the wizard.
+// The command line's commands (list, show, download, install, packages,
+// installed, uninstall, verify): the engine run without a window, in the same
+// program folder, with the same configuration, registry store and activity
+// log as the wizard.
 #pragma once
 
 #include <iosfwd>

@@ -31,12 +31,12 @@ struct Switch {
   const char* commands;
 };
 constexpr Switch kSwitches[] = {
-    {"--json", &CommandLine::json, " list show packages "},
+    {"--json", &CommandLine::json, " list show packages installed "},
     {"--sizes", &CommandLine::sizes, " list "},
     {"--all", &CommandLine::all, " download install "},
-    {"--yes", &CommandLine::yes, " install "},
-    {"--quiet", &CommandLine::quiet, " list show download install packages "},
-    {"--verbose", &CommandLine::verbose, " list show download install packages "},
+    {"--yes", &CommandLine::yes, " install uninstall "},
+    {"--quiet", &CommandLine::quiet, " list show download install packages installed uninstall verify "},
+    {"--verbose", &CommandLine::verbose, " list show download install packages installed uninstall verify "},
 };
 
 const Switch* FindSwitch(const std::string& arg) {
@@ -61,14 +61,18 @@ void CheckCommand(CommandLine& line) {
     line.error = line.command + " needs an ID or --all";
   else if ((line.command == "download" || line.command == "install") && !line.ids.empty() && line.all)
     line.error = "--all takes no ID";
-  else if ((line.command == "list" || line.command == "packages") && !line.ids.empty())
+  else if (line.command == "uninstall" && line.ids.empty())
+    line.error = "uninstall needs an ID";
+  else if ((line.command == "list" || line.command == "packages" || line.command == "installed") &&
+           !line.ids.empty())
     line.error = "unexpected argument " + line.ids.front();
 }
 
 }  // namespace
 
 bool IsCommand(const std::string& word) {
-  return word == "list" || word == "show" || word == "download" || word == "install" || word == "packages";
+  return word == "list" || word == "show" || word == "download" || word == "install" || word == "packages" ||
+         word == "installed" || word == "uninstall" || word == "verify";
 }
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
@@ -114,6 +118,11 @@ std::string UsageText() {
          "  download ID... | --all                   fetch packages into download/\n"
          "  install ID... | --all [--yes]            install (downloading what is missing)\n"
          "  packages [--json]                        the packages in download/\n"
+         "  installed [--json]                       the programs installed into TARNPATH\n"
+         "  uninstall ID... [--yes]                  remove installed programs (changed\n"
+         "                                           files are kept and named)\n"
+         "  verify [ID...]                           name the installed files changed or\n"
+         "                                           missing since their install\n"
          "\n"
          "Options:\n"
          "  --server URL    catalogue server root, e.g. http://127.0.0.1:8080 or\n"
@@ -125,19 +134,20 @@ std::string UsageText() {
          "  --trust-key FILE  a minisign public key the catalogue must be signed\n"
          "                  with (repeatable; see also data/trusted-keys.txt)\n"
          "  --language L    catalogue language (default: the configured one)\n"
-         "  --yes           install without asking, installers included\n"
+         "  --yes           install or uninstall without asking, installers included\n"
          "  --quiet         print errors only;  --verbose  also the activity log\n"
          "  --help          show this text and exit\n"
          "  --version       show the version and exit\n"
          "\n"
-         "Exit status: 0 done, 1 some item failed, 2 usage error, 3 server not\n"
-         "reachable, 4 refused by the signed catalogue (no checksum), 5 done but a\n"
-         "restart is wanted, 130 interrupted (Ctrl-C).\n"
+         "Exit status: 0 done, 1 some item failed (verify: a file changed or missing),\n"
+         "2 usage error, 3 server not reachable, 4 refused by the signed catalogue\n"
+         "(no checksum), 5 done but a restart is wanted, 130 interrupted (Ctrl-C).\n"
          "\n"
          "Examples:\n"
          "  corvane list --server http://127.0.0.1:8080\n"
          "  corvane show BETALIB\n"
-         "  corvane install BETALIB GAMMAKIT --yes\n";
+         "  corvane install BETALIB GAMMAKIT --yes\n"
+         "  corvane verify && corvane uninstall BETALIB --yes\n";
 }
 
 }  // namespace corvane::app

@@ -1,6 +1,7 @@
 // The program's command line:
 //   corvane [--server URL] [--home DIR] [--trust-key FILE]... [--help] [--version]
-//   corvane COMMAND [ID...] [options]     (list, show, download, install, packages)
+//   corvane COMMAND [ID...] [options]     (list, show, download, install, packages,
+//                                          installed, uninstall, verify)
 // "--server=URL", "--home=DIR", "--trust-key=FILE" and "--language=L" are accepted too.
 #pragma once
 

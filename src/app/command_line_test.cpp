@@ -50,5 +50,27 @@ TEST(CommandLine, ValueMayLookLikeAnOption) {
   EXPECT_EQ(line.home, "--server");
 }
 
+TEST(CommandLine, InstalledStateCommandsTakeTheirOwnWordsOnly) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string error;  // empty: accepted
+  } cases[] = {
+      {{"installed", "--json"}, ""},
+      {{"installed", "BETALIB"}, "unexpected argument BETALIB"},
+      {{"uninstall", "BETALIB", "GAMMAIO", "--yes"}, ""},
+      {{"uninstall"}, "uninstall needs an ID"},
+      {{"uninstall", "--all"}, "option --all does not go with uninstall"},
+      {{"verify"}, ""},
+      {{"verify", "BETALIB", "--quiet"}, ""},
+      {{"verify", "--yes"}, "option --yes does not go with verify"},
+      {{"verify", "--json"}, "option --json does not go with verify"},
+  };
+  for (const Case& c : cases) {
+    CommandLine line = ParseCommandLine(c.args);
+    EXPECT_EQ(line.error, c.error) << c.args[0] << " " << (c.args.size() > 1 ? c.args[1] : "");
+    if (c.error.empty()) EXPECT_EQ(line.command, c.args[0]);
+  }
+}
+
 }  // namespace
 }  // namespace corvane::app

@@ -4,6 +4,7 @@
 #include "app/download_page.h"
 #include "app/download_run.h"
 #include "app/install_page_view.h"
+#include "app/installed_dialog.h"
 #include "app/languages.h"
 #include "app/main_menus.h"
 #include "app/program_list_view.h"
@@ -102,6 +103,9 @@ bool RunMenuCommand(int tag) {
     case kTagVersionInfo:
       ShowVersionInfo();
       return false;
+    case kTagInstalled:
+      ShowInstalledDialog();
+      return false;
     case kTagUpdateAtStart:
       return ToggleUpdateAtStart();
     case kTagDisableDelete:
@@ -135,6 +139,7 @@ void HandleGadgetAction(tk::Gadget* source) {
     ShowPage(2);
   } else if (source == installButton) {
     InstallPackages();
+    ShowInstalledMarks();
   } else if (source == installBackButton) {
     ShowPage(1);
   } else if (source == installFinishButton) {

@@ -1,5 +1,6 @@
 #include "app/main_menus.h"
 
+#include "install/installed_marks.h"
 #include "settings/config.h"
 #include "settings/messages.h"
 #include "widgets/tapplication.h"
@@ -55,6 +56,7 @@ void BuildMenus() {
   Item(fileMenu, 30, kTagUpdateFromServer);
   Separator(fileMenu);
   Item(fileMenu, 31, kTagReload);
+  Item(fileMenu, kMsgInstalledPrograms, kTagInstalled);
   Item(fileMenu, 32, kTagInfo);
   Item(fileMenu, 35, kTagVersionInfo);
   Separator(fileMenu);

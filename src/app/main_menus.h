@@ -21,6 +21,7 @@ inline constexpr int kTagSvnPath = 1006;
 inline constexpr int kTagShowFolder = 1010;
 inline constexpr int kTagOptions = 1011;
 inline constexpr int kTagVersionInfo = 1015;
+inline constexpr int kTagInstalled = 1016;
 inline constexpr int kTagUpdateAtStart = 1100;
 inline constexpr int kTagDisableDelete = 1101;
 inline constexpr int kTagExit = 1999;

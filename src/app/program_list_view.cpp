@@ -2,15 +2,45 @@
 
 #include "app/start_page.h"
 #include "catalogue/retrieval.h"
+#include "install/install_page.h"
+#include "install/installed_marks.h"
+#include "install/package_scan.h"
 #include "widgets/tmultibutton.h"
 
 namespace corvane {
 
+namespace {
+
+// Sets the line (a row's button or label) of every row from its record.
+template <class Text>
+void Rewrite(TMultiButton* list, tk::Gadget* TMultiButton::*line, Text text) {
+  if (!list) return;
+  for (TMultiButton* row : list->array) {
+    const ProgramPtr* p = row ? std::any_cast<ProgramPtr>(&row->content) : nullptr;
+    if (p && *p && row->*line) (row->*line)->SetText(text(**p));
+  }
+}
+
+}  // namespace
+
+std::string ProgramRowLabel(const tprogram& program, const InstalledRecord& installed) {
+  const InstalledPackage* p = FindInstalled(installed, program.name);
+  if (!p) return program.desc;
+  return program.desc.empty() ? InstalledMark(*p) : InstalledMark(*p) + " - " + program.desc;
+}
+
+void ShowInstalledMarks() {
+  const InstalledRecord installed = TarnicRecord();
+  Rewrite(programChooser, &TMultiButton::label, [&](const tprogram& p) { return ProgramRowLabel(p, installed); });
+  Rewrite(packageChooser, &TMultiButton::button, [&](const tprogram& p) { return PackageRowText(p, installed); });
+}
+
 void FillDownloadList() {
   if (!programChooser) return;
+  const InstalledRecord installed = TarnicRecord();
   for (const ProgramPtr& p : programList) {
     if (!p) continue;
-    TMultiButton* row = programChooser->AddItem(p->fullname, p->desc, p->url, "", 1, p);
+    TMultiButton* row = programChooser->AddItem(p->fullname, ProgramRowLabel(*p, installed), p->url, "", 1, p);
     if (!IsDownloaded(p)) continue;
     p->status = 0;
     if (!row) continue;

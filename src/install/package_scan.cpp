@@ -3,6 +3,7 @@
 #include "catalogue/catalogue_names.h"
 #include "catalogue/package_check.h"
 #include "install/install_page.h"
+#include "install/installed_marks.h"
 #include "log/activity_log.h"
 #include "runtime/file_system.h"
 #include "runtime/text.h"
@@ -48,6 +49,11 @@ int IconForKind(const std::string& kind) {
   return 0;
 }
 
+std::string PackageRowText(const tprogram& record, const InstalledRecord& installed) {
+  const InstalledPackage* earlier = FindInstalled(installed, record.name);
+  return earlier ? record.fullname + " - " + ReplacesMark(*earlier) : record.fullname;
+}
+
 void ScanPackages() {
   LogLine("Create list of applications for installation");
   packageList.clear();
@@ -64,11 +70,15 @@ void ScanPackages() {
     for (const ProgramPtr& record : programList)
       if (record && PackageFileName(*record) == name) packageList.push_back(record);
 
+  if (!packageChooser) return;
+  const InstalledRecord installed = TarnicRecord();
   for (const ProgramPtr& record : packageList) {
+    // A package without a name gets no row.
+    if (record->fullname.empty()) continue;
     const std::string kind = PackageKind(PackageFileName(*record));
-    if (!packageChooser) continue;
     const std::string trust = VerificationText(*record);
-    if (!packageChooser->AddItem(record->fullname, trust.empty() ? kind : kind + " - " + trust, "", "", 1, record))
+    if (!packageChooser->AddItem(PackageRowText(*record, installed), trust.empty() ? kind : kind + " - " + trust,
+                                 "", "", 1, record))
       continue;
     int icon = IconForKind(kind);
     packageChooser->setItemIcon(packageChooser->CountItems() - 1, Icons(), icon);

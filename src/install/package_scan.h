@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "catalogue/tprogram.h"
+#include "install/installed_record.h"
 
 namespace corvane {
 
@@ -20,6 +21,11 @@ std::string PackageKind(const std::string& file_name);
 // 1 for win32 (5 for linux_x86, 4 for macos_x86 and macos_ppc, the last
 // platform flag that is set winning), anything else 0.
 int IconForKind(const std::string& kind);
+
+// The first line of a package's row: its name, followed by the mark of the
+// version it would replace when installed records one.  (The second line,
+// kind and verification, has no room left for it.)
+std::string PackageRowText(const tprogram& record, const InstalledRecord& installed);
 
 // The icon position given to each row by the last scan, in row order.
 extern std::vector<int> packageRowIcons;

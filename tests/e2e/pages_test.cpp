@@ -44,7 +44,7 @@ TEST_F(PagesTest, WindowMenusAndPagesAreBuiltWhereTheyBelong) {
   // File menu items in order, separators included.
   std::vector<std::string> texts;
   for (tk::Gadget* item : fileMenu->children()) texts.push_back(item->Text());
-  std::vector<std::string> expected = {"Update from server", "", "Reload", "Info",
+  std::vector<std::string> expected = {"Update from server", "", "Reload", "Installed programs", "Info",
                                        "Show version info", "", "Change paths",
                                        "Show program folder", "Options", "", "Exit"};
   EXPECT_EQ(texts, expected);

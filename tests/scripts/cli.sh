@@ -116,6 +116,20 @@ python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); assert [p["id"] for
 
 # ---- installs -----------------------------------------------------------------------
 TARNIC="$WORK/tarnic"
+# tree FOLDER: one line per folder ("path/") and file ("path sha256"), sorted.
+tree() {
+  python3 - "$1" <<'PY'
+import hashlib, os, sys
+root = sys.argv[1]
+for folder, dirs, files in os.walk(root):
+    rel = os.path.relpath(folder, root)
+    if rel != ".": print(rel + "/")
+    for f in files:
+        path = os.path.join(folder, f)
+        print(os.path.relpath(path, root), hashlib.sha256(open(path, "rb").read()).hexdigest())
+PY
+}
+tree "$TARNIC" | sort >"$WORK/tree.before"
 corvane install BETALIB EPSILON
 expect_code 2 "install without --yes and without a terminal"
 grep -q 'add --yes' "$WORK/err" || fail "the refusal does not say how to go on"
@@ -129,6 +143,45 @@ expect_code 0 "install --yes"
 grep -q 'Epsilon Editor setup 1.5' "$WORK/out" || fail "the installer did not run: $(cat "$WORK/out")"
 grep -q 'Installing BetaLib containers' "$HOME_DIR"/dati/*_log.txt || fail "the installation is not in the activity log"
 grep -q 'Installation completed.' "$HOME_DIR"/dati/*_log.txt || fail "no end of installation in the log"
+
+# ---- the installed record: installed, verify, uninstall ---------------------------------
+corvane installed --json
+expect_code 0 "installed --json"
+python3 - "$WORK/out" <<'PY' || fail "installed --json: $(cat "$WORK/out")"
+import json, sys
+items = {i["id"]: i for i in json.load(open(sys.argv[1]))}
+assert sorted(items) == ["BETALIB", "DELTACLEAN", "EPSILON", "ZETANOTES"], sorted(items)
+assert "betalib/lib/betalib.tn" in items["BETALIB"]["files"], items["BETALIB"]
+assert items["EPSILON"]["installer"] is True and items["BETALIB"]["installer"] is False
+assert len(items["BETALIB"]["sha256"]) == 64 and items["BETALIB"]["date"]
+PY
+corvane verify
+expect_code 0 "verify of an untouched folder"
+echo "edited" >>"$TARNIC/betalib/lib/betalib.tn"
+rm "$TARNIC/betalib/README.txt"
+corvane verify BETALIB
+expect_code 1 "verify after a change"
+grep -qx 'BETALIB: changed: betalib/lib/betalib.tn' "$WORK/out" || fail "verify misses the changed file: $(cat "$WORK/out")"
+grep -qx 'BETALIB: missing: betalib/README.txt' "$WORK/out" || fail "verify misses the missing file: $(cat "$WORK/out")"
+corvane verify NOSUCH
+expect_code 2 "verify of a program that is not installed"
+corvane uninstall BETALIB
+expect_code 2 "uninstall without --yes and without a terminal"
+[ -f "$TARNIC/betalib/lib/betalib.tn" ] && [ -f "$TARNIC/backup/tarnic.ini" ] || fail "uninstalled although it was refused"
+
+corvane uninstall BETALIB DELTACLEAN EPSILON ZETANOTES --yes
+expect_code 0 "uninstall --yes"
+grep -q 'BETALIB: kept, changed since its install: betalib/lib/betalib.tn' "$WORK/err" ||
+  fail "the kept file is not named: $(cat "$WORK/err")"
+grep -q 'EPSILON: the changes its installer made are not undone' "$WORK/out" || fail "the installer is not named"
+# As before the installs, but for the edited file the user keeps.
+tree "$TARNIC" | sort >"$WORK/tree.after"
+diff <(grep -v '^betalib/' "$WORK/tree.after") "$WORK/tree.before" >"$WORK/tree.diff" ||
+  fail "uninstall did not take the Tarnic folder back: $(head -c 600 "$WORK/tree.diff")"
+grep -q '^betalib/lib/betalib.tn ' "$WORK/tree.after" || fail "the edited file was removed"
+corvane installed
+expect_code 0 "installed after uninstall"
+grep -q 'Nothing is recorded as installed' "$WORK/out" || fail "records left after uninstall: $(cat "$WORK/out")"
 
 # ---- a MinGW package, and Ctrl-C in mid-download, on a slow server of our own -------------
 SLOW_PORT="$(free_port)"
