@@ -73,16 +73,17 @@ bool ToolchainFound() {
 // Without its file the table would stay
 // empty, leaving every caption blank and every menu item a separator, so the
 // English texts are taken instead.
-void LoadTexts() {
+bool LoadTexts() {
   LoadLocale();
-  if (runtime::Fs().Kind("lang/" + LANGUAGE + ".lang") == runtime::kFile) return;
+  if (runtime::Fs().Kind("lang/" + LANGUAGE + ".lang") == runtime::kFile) return true;
   const int english = FindInList("english", languageList);
-  if (english < 0) return;
+  if (english < 0) return false;
   LogLine("No language file for <" + LANGUAGE + "> - English texts used");
   const std::string configured = LANGUAGE;
   LANGUAGE = languageList[english];
   LoadLocale();
   LANGUAGE = configured;
+  return false;
 }
 
 void SetUpFolders() {
@@ -141,7 +142,7 @@ void StartUp() {
   // A package a killed run left half installed is put back as it was.
   RecoverInterruptedInstall();
   LoadConfig();
-  LoadTexts();
+  const bool textsLoaded = LoadTexts();
   // Before anything is fetched: the keys decide what may be stored.
   trust::LoadTrustedKeys(trustKeyFiles);
   // 9. The catalogue server publishes Windows packages whatever runs them.
@@ -162,6 +163,9 @@ void StartUp() {
     } else {
       LogLine("No English language file in lang - LANGUAGE stays <" + LANGUAGE + ">");
     }
+  } else if (!textsLoaded) {
+    // The refresh has just fetched the configured language's file.
+    LoadLocale();
   }
   // The menu marks the language in use, wherever the refresh put it in the list.
   languageIndex = FindInList(LANGUAGE, languageList);

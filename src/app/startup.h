@@ -23,8 +23,8 @@ inline constexpr const char* kEnglishLangFile = "lang/english.lang";
 void SetUpFolders();
 
 // The configured language's texts into messages, or the English ones when
-// that language has no file in "lang".
-void LoadTexts();
+// that language has no file in "lang"; false when they are not its own.
+bool LoadTexts();
 
 // While TARNPATH is empty: asks for the toolchain folder until one holding
 // "bin\tnc.exe" is chosen (or the question is answered with OK), then logs it.

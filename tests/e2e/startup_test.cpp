@@ -50,7 +50,10 @@ TEST(StartUp, FirstRunWritesEnglishAndFreshConfigurationAndAsksBothFolders) {
   EXPECT_EQ(startHeading->Text(), messages[54] + " (11/12)");
 }
 
-TEST(StartUp, ConfiguredLanguageIsKeptForTextsCatalogueAndSaving) {
+// The language's file already at home, or fetched by the first start.
+class ConfiguredLanguage : public ::testing::TestWithParam<bool> {};
+
+TEST_P(ConfiguredLanguage, IsKeptForTextsCatalogueAndSaving) {
   AppHarness app;
   const std::string italian = "20::Archivio\r\n39::Esci\r\n53::Vai al download>\r\n";
   app.ServeStandardFiles({"english.lang", "italiano.lang"});
@@ -58,7 +61,7 @@ TEST(StartUp, ConfiguredLanguageIsKeptForTextsCatalogueAndSaving) {
   app.ServeCatalogue("english", app.Catalogue(Programs(2)));
   app.ServeCatalogue("italiano", app.Catalogue({{"UNO", "Programma Uno", {"/files/uno.zip"}}}));
   app.PrepareHome("ITALIANO");
-  app.home.Write("lang/italiano.lang", italian);
+  if (GetParam()) app.home.Write("lang/italiano.lang", italian);
   app.Start();
 
   EXPECT_EQ(goToDownloadButton->Text(), "Vai al download>");
@@ -77,6 +80,8 @@ TEST(StartUp, ConfiguredLanguageIsKeptForTextsCatalogueAndSaving) {
   EXPECT_FALSE(mainApp->Running());
   EXPECT_EQ(app.ConfigLines().at(0), "LANGUAGE=ITALIANO");
 }
+
+INSTANTIATE_TEST_SUITE_P(StartUp, ConfiguredLanguage, ::testing::Bool());
 
 TEST(StartUp, ConfiguredLanguageWithoutItsFileGivesWayToEnglishEverywhere) {
   AppHarness app;
