@@ -248,12 +248,22 @@ bool HttpStream::SkipHeaders() {
       headers_complete_ = line_terminated_;
       break;
     }
+    header_lines_.push_back(line);
     if (!has_announced_length_ && line.find("Content-Length:") != std::string::npos) {
       has_announced_length_ = true;
       announced_length_ = HeaderNumber(line);
     }
   }
   return !failed_;
+}
+
+std::string HttpStream::HeaderField(const std::string& name) const {
+  for (const std::string& line : header_lines_) {
+    const std::size_t colon = line.find(':');
+    if (colon != std::string::npos && runtime::ToLower(TrimBelow33(line.substr(0, colon))) == runtime::ToLower(name))
+      return HeaderValue(line);
+  }
+  return "";
 }
 
 }  // namespace corvane

@@ -69,6 +69,10 @@ class HttpStream {
   // than the end of the data): a response cut off before its body.
   bool HeadersComplete() const { return headers_complete_; }
   long long AnnouncedLength() const { return announced_length_; }
+  // The value of the first header SkipHeaders saw with this name (letter
+  // case ignored: "ETag", "Last-Modified", "Content-Range"), trimmed; empty
+  // when there was none.
+  std::string HeaderField(const std::string& name) const;
   // The status code of the response's first line ("HTTP/1.0 404 Not Found"
   // gives 404); 0 while none has been read or when that line is no status
   // line.  Read once, by the first ReadHeaderLine.
@@ -106,6 +110,7 @@ class HttpStream {
   bool status_line_read_ = false;
   int status_code_ = 0;
   long long announced_length_ = -1;
+  std::vector<std::string> header_lines_;  // as SkipHeaders read them
 };
 
 // The number after the first ':' of a header line, trimmed of code units
