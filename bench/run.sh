@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs Corvane's benchmarks against their references and writes the results
 # table to bench/RESULTS.md (only when every benchmark ran).
-#   bench/run.sh BUILD_DIR [download] [https] [extract] [catalogue] [startup] [--runs N]
+#   bench/run.sh BUILD_DIR [download] [https] [resume] [extract] [catalogue] [startup] [--runs N]
 # With no names every benchmark runs.  BUILD_DIR should be a Release build
 # (./corvane.sh bench configures one).  Temporary data lives in
 # BUILD_DIR/bench-data and the big files are deleted afterwards.
@@ -15,11 +15,11 @@ SELECTED=()
 while (($#)); do
   case "$1" in
     --runs) RUNS="${2:?--runs needs a number}"; shift 2 ;;
-    download|https|extract|catalogue|startup) SELECTED+=("$1"); shift ;;
+    download|https|resume|extract|catalogue|startup) SELECTED+=("$1"); shift ;;
     *) echo "bench/run.sh: unknown argument $1" >&2; exit 2 ;;
   esac
 done
-ALL=(download https extract catalogue startup)
+ALL=(download https resume extract catalogue startup)
 ((${#SELECTED[@]})) || SELECTED=("${ALL[@]}")
 if ((RUNS < 5)); then echo "bench/run.sh: at least 5 runs are needed for a median" >&2; exit 2; fi
 
@@ -35,12 +35,14 @@ ROWS="$DATA/rows.md"
 : >"$ROWS"
 
 cmake --build "$BUILD" -j "$(nproc 2>/dev/null || echo 2)" --target \
-  corvane-bench-download corvane-bench-extract corvane-bench-catalogue corvane-bench-startup
+  corvane-bench-download corvane-bench-resume corvane-bench-extract corvane-bench-catalogue corvane-bench-startup
 
 SERVER_PID=""
 TLS_SERVER_PID=""
+CUT_SERVER_PID=""
 cleanup() {
   if [ -n "$SERVER_PID" ]; then kill "$SERVER_PID" 2>/dev/null || true; wait "$SERVER_PID" 2>/dev/null || true; fi
+  if [ -n "$CUT_SERVER_PID" ]; then kill "$CUT_SERVER_PID" 2>/dev/null || true; wait "$CUT_SERVER_PID" 2>/dev/null || true; fi
   if [ -n "$TLS_SERVER_PID" ]; then kill "$TLS_SERVER_PID" 2>/dev/null || true; wait "$TLS_SERVER_PID" 2>/dev/null || true; fi
   # The big files: the download source and copies, the package and its outputs.
   rm -rf "$WWW" "$DATA/download" "$DATA/extract" "$DATA/catalogue" "$DATA/startup" "$DATA/certs"
@@ -82,6 +84,23 @@ if [[ " ${SELECTED[*]} " == *" https "* ]]; then
   done
   curl -s --cacert "$CA_FILE" -o /dev/null "$TLS_SERVER/" ||
     { echo "bench/run.sh: the TLS web server did not start" >&2; exit 1; }
+fi
+
+# The resume download: a server that ends every connection at the next of
+# 10 cut points in the 256 MiB file, honouring Range.
+CUT_SERVER=""
+if [[ " ${SELECTED[*]} " == *" resume "* ]]; then
+  CUT_PORT="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"
+  CUTS=()
+  for i in $(seq 1 10); do CUTS+=($((i * (256 << 20) / 11 + i * 4099))); done
+  python3 "$ROOT/bench/cut_file_server.py" "$CUT_PORT" "$WWW" "${CUTS[@]}" >"$DATA/cut-server.log" 2>&1 &
+  CUT_SERVER_PID=$!
+  CUT_SERVER="http://127.0.0.1:$CUT_PORT"
+  for _ in $(seq 100); do
+    curl -s -o /dev/null "$CUT_SERVER/sent" && break
+    sleep 0.1
+  done
+  curl -s -o /dev/null "$CUT_SERVER/sent" || { echo "bench/run.sh: the cutting web server did not start" >&2; exit 1; }
 fi
 
 # Runs one bench program, showing its output and keeping its table rows.
@@ -128,6 +147,9 @@ for name in "${SELECTED[@]}"; do
     https)
       bench "$BUILD/bench/corvane-bench-download" --server "$TLS_SERVER" --web-root "$WWW" \
         --work "$DATA/download" --runs "$RUNS" --ca-file "$CA_FILE" || status=1 ;;
+    resume)
+      bench "$BUILD/bench/corvane-bench-resume" --server "$CUT_SERVER" --web-root "$WWW" \
+        --work "$DATA/download" --runs "$RUNS" || status=1 ;;
     extract)
       bench "$BUILD/bench/corvane-bench-extract" --work "$DATA/extract" --runs "$RUNS" || status=1 ;;
     catalogue)
@@ -159,7 +181,9 @@ if ((status == 0)) && ((${#SELECTED[@]} == ${#ALL[@]})); then
     echo "  Download: curl's own transfer time (-w %{time_total}); Corvane's DownloadFile call with the"
     echo "  wizard's progress callback, 128-byte chunks, on the headless backend; HTTPS: the same over"
     echo "  TLS from Python's http.server in ssl, a private CA, curl --cacert; with SHA-256, the same"
-    echo "  call hashing as the bytes arrive against curl's time plus sha256sum's wall time.  Extraction: unzip's"
+    echo "  call hashing as the bytes arrive against curl's time plus sha256sum's wall time.  Resume: the"
+    echo "  file cut 10 times by bench/cut_file_server.py, DownloadFile tries against curl -C - runs, times"
+    echo "  added up over the tries, bytes as the server counted them.  Extraction: unzip's"
     echo "  wall time; ExtractZip's call.  Start-up: from the entry to the first wait of the main loop."
     echo
     echo "$TABLE"
