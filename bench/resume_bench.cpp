@@ -24,6 +24,7 @@
 #include "bench_stats.h"
 #include "file_checks.h"
 #include "net/http_client.h"
+#include "package_maker.h"
 #include "reference_tool.h"
 #include "runtime/environment.h"
 #include "runtime/file_system.h"
@@ -43,20 +44,6 @@ struct Figures {
   long long bytes = 0;
   int tries = 0;
 };
-
-bool WriteRandomFile(const std::string& path, long long bytes) {
-  auto out = Fs().OpenWrite(path);
-  if (!out) return false;
-  std::mt19937_64 random(20261209);
-  std::vector<std::uint64_t> block((1 << 20) / sizeof(std::uint64_t));
-  for (long long left = bytes; left > 0;) {
-    for (auto& word : block) word = random();
-    const std::size_t n = static_cast<std::size_t>(std::min<long long>(left, 1 << 20));
-    if (!out->Write(block.data(), n)) return false;
-    left -= static_cast<long long>(n);
-  }
-  return out->Close();
-}
 
 // The bytes the server sent since the last call (and starts counting again).
 long long SentBytes(const std::string& curl, const std::string& server) {
@@ -117,7 +104,7 @@ int Run(const BenchOptions& options) {
   }
   const std::string source = web_root + "/" + kFileName;
   const std::string url = server + "/" + kFileName;
-  if (!Fs().CreateFolderWithParents(work + "/download") || !WriteRandomFile(source, total)) {
+  if (!Fs().CreateFolderWithParents(work + "/download") || !WriteRandomFile(source, total, 20261209)) {
     std::cerr << "error: cannot write the test file below " << web_root << " and " << work << "\n";
     return 1;
   }
