@@ -161,7 +161,8 @@ int Run(const BenchOptions& options) {
   const double ratio = mine / reference;
   const double bytes = Median(corvane_bytes), curl_sent = Median(curl_bytes);
   const double share = bytes / static_cast<double>(total);
-  const std::string what = "Download " + std::to_string(total >> 20) + " MiB cut " + std::to_string(cuts) + " times, resumed";
+  const std::string what =
+      "Download " + std::to_string(total >> 20) + " MiB cut " + std::to_string(cuts) + " times, resumed";
   std::printf("%s\n", TableLine({what + " (time)", FormatMs(mine), "curl -C - " + FormatMs(reference),
                                  FormatRatio(ratio), "<= 1.25", ratio <= 1.25})
                           .c_str());

@@ -142,7 +142,8 @@ long long UsablePart(const std::string& target, long long total, PartialNote* no
   else if (!read) why = "its note is missing or damaged";
   else if (read->size != total)
     why = "the file's size changed from " + std::to_string(read->size) + " to " + std::to_string(total);
-  else if (size <= 0 || size >= total) why = "it holds " + std::to_string(size) + " of " + std::to_string(total) + " bytes";
+  else if (size <= 0 || size >= total)
+    why = "it holds " + std::to_string(size) + " of " + std::to_string(total) + " bytes";
   if (!why.empty()) {
     LogLine("Partial download discarded <" + part + ">: " + why);
     DiscardPartial(target);
@@ -211,8 +212,8 @@ std::unique_ptr<runtime::WriteStream> StartPart(const std::string& web_url, cons
   // Created afresh: nothing that stood there (a link) is written through.
   std::unique_ptr<runtime::WriteStream> out;
   if (fs.CreateExclusive(PartPath(target))) out = fs.OpenWrite(PartPath(target));
-  if (out && WritePartialNote(target, {web_url, total, stream.HeaderField("ETag"), stream.HeaderField("Last-Modified")}))
-    return out;
+  const PartialNote note{web_url, total, stream.HeaderField("ETag"), stream.HeaderField("Last-Modified")};
+  if (out && WritePartialNote(target, note)) return out;
   out.reset();
   DiscardPartial(target);
   return nullptr;
