@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "net/connection_problem.h"
+#include "runtime/clock.h"
 #include "runtime/terminal.h"
 
 namespace corvane::app {
@@ -14,22 +15,10 @@ namespace {
 
 // A terminal line is redrawn at most this often: a file comes in 128-byte
 // chunks, and drawing each would cost more than receiving it.
-constexpr auto kRedrawGap = std::chrono::milliseconds(100);
-
-std::string Bytes(long long n) {
-  char text[32];
-  if (n < 1024) std::snprintf(text, sizeof text, "%lld B", n);
-  else if (n < 1024 * 1024) std::snprintf(text, sizeof text, "%.1f KB", double(n) / 1024);
-  else std::snprintf(text, sizeof text, "%.1f MB", double(n) / (1024 * 1024));
-  return text;
-}
-
-std::string Clock(long long seconds) {
-  char text[32];
-  if (seconds >= 3600) std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60, seconds % 60);
-  else std::snprintf(text, sizeof text, "%lld:%02lld", seconds / 60, seconds % 60);
-  return text;
-}
+constexpr std::int64_t kRedrawGapMs = 100;
+// Without a terminal (a log, a pipe) a long transfer gets a line this often,
+// a short one none.
+constexpr std::int64_t kPlainGapMs = 10000;
 
 }  // namespace
 
@@ -55,25 +44,25 @@ std::string JsonString(const std::string& text) {
   return json + "\"";
 }
 
-std::string ProgressLine(const std::string& name, long long received, long long total, double seconds,
-                         int width) {
+std::string ProgressFigures(long long received, long long total, double bytes_per_second,
+                            long long seconds_left) {
   if (total > 0 && received > total) received = total;
   const double fraction = total > 0 ? double(received) / double(total) : 0.0;
-  const int cells = width > 0 ? width : 0;
-  const int full = static_cast<int>(fraction * cells);
-  std::string line = name + " [" + std::string(full, '#') + std::string(cells - full, '-') + "] ";
   char percent[8];
   std::snprintf(percent, sizeof percent, "%3d%%", static_cast<int>(fraction * 100));
-  line += percent;
-  line += " " + Bytes(received) + "/" + Bytes(total);
-  if (seconds > 0 && received > 0) {
-    const double speed = double(received) / seconds;
-    line += " " + Bytes(static_cast<long long>(speed)) + "/s " +
-            Clock(static_cast<long long>(double(total - received) / speed + 0.5)) + " left";
-  } else {
-    line += " --:-- left";
-  }
-  return line;
+  std::string figures = percent;
+  figures += " " + ByteText(received) + "/" + ByteText(total);
+  if (bytes_per_second >= 0) figures += " " + SpeedText(bytes_per_second);
+  return figures + " " + (seconds_left >= 0 ? DurationText(seconds_left) : "--:--") + " left";
+}
+
+std::string ProgressLine(const std::string& name, long long received, long long total,
+                         double bytes_per_second, long long seconds_left, int width) {
+  const double fraction = total > 0 ? double(std::min(received, total)) / double(total) : 0.0;
+  const int cells = width > 0 ? width : 0;
+  const int full = static_cast<int>(fraction * cells);
+  return name + " [" + std::string(full, '#') + std::string(cells - full, '-') + "] " +
+         ProgressFigures(received, total, bytes_per_second, seconds_left);
 }
 
 void CliReporter::EndLine() {
@@ -92,10 +81,12 @@ void CliReporter::FileStarted(int index, int count, const tprogram* record) {
 
 void CliReporter::SizeKnown(long long bytes, const std::string& url) {
   total_ = bytes;
-  started_ = drawn_ = std::chrono::steady_clock::now();
+  rate_.Start(bytes);
+  drawnMs_ = runtime::Clk().MonotonicMs();
+  endDrawn_ = false;
   if (settings_.quiet) return;
   if (settings_.terminal) {
-    out_ << "\r" << ProgressLine(name_, 0, total_, 0, 20) << std::flush;
+    out_ << "\r" << ProgressLine(name_, 0, total_, -1, -1, 20) << std::flush;
     lineOpen_ = true;
   } else {
     out_ << name_ << ": " << bytes << " bytes from " << url << "\n" << std::flush;
@@ -121,14 +112,24 @@ void CliReporter::TryFailed() {
 void CliReporter::Progress(float fraction) {
   // Ctrl-C ends a transfer in hand; the caller removes what it had written.
   if (runtime::Interrupted()) throw TransferInterrupted{};
-  if (settings_.quiet || !settings_.terminal) return;
-  const auto now = std::chrono::steady_clock::now();
-  if (now - drawn_ < kRedrawGap && fraction < 1.0f) return;
-  drawn_ = now;
-  const long long received = static_cast<long long>(double(fraction) * double(total_));
-  const double seconds = std::chrono::duration<double>(now - started_).count();
+  if (settings_.quiet) return;
+  const std::int64_t now = runtime::Clk().MonotonicMs();
+  const long long received = std::min(total_, static_cast<long long>(double(fraction) * double(total_)));
+  rate_.Sample(now, received);
+  if (!settings_.terminal) {
+    if (now - drawnMs_ < kPlainGapMs || rate_.BytesPerSecond() < 0 || fraction >= 1.0f) return;
+    drawnMs_ = now;
+    out_ << name_ << ": " << ProgressFigures(received, total_, rate_.BytesPerSecond(), rate_.SecondsLeft())
+         << "\n" << std::flush;
+    return;
+  }
+  // The end is drawn at once, but only once: the fraction counts whole
+  // chunks, so it can reach 1 while the last bytes still come in.
+  if (now - drawnMs_ < kRedrawGapMs && (fraction < 1.0f || endDrawn_)) return;
+  drawnMs_ = now;
+  endDrawn_ = fraction >= 1.0f;
   const int bar = settings_.columns > 70 ? 20 : 10;
-  std::string line = ProgressLine(name_, received, total_, seconds, bar);
+  std::string line = ProgressLine(name_, received, total_, rate_.BytesPerSecond(), rate_.SecondsLeft(), bar);
   if (static_cast<int>(line.size()) >= settings_.columns) line.resize(std::max(0, settings_.columns - 1));
   out_ << "\r" << line << "\x1b[K" << std::flush;
   lineOpen_ = true;

@@ -1,14 +1,17 @@
 // What the command line shows while the engine works: one redrawn progress
-// line per file on a terminal, plain lines otherwise, and the lines of an
-// installation; and the texts it prints (JSON strings, sizes, the bar).
+// line per file on a terminal (speed and time left over the last few
+// seconds), plain lines otherwise (a progress line every ten seconds of a
+// long transfer), and the lines of an installation; and the texts it prints
+// (JSON strings, sizes, the bar).
 #pragma once
 
-#include <chrono>
+#include <cstdint>
 #include <iosfwd>
 #include <string>
 #include <vector>
 
 #include "engine/download_run.h"
+#include "engine/transfer_rate.h"
 #include "install/install_engine.h"
 
 namespace corvane::app {
@@ -16,10 +19,13 @@ namespace corvane::app {
 // "a\"b\n" -> "\"a\\\"b\\n\"": a JSON string of UTF-8 text.
 std::string JsonString(const std::string& text);
 
-// One progress line: name, a bar of width cells, percent, bytes, speed and
-// the time left ("--:--" while the speed is not known).
+// Percent, bytes, speed and time left: "45% 1.0 MB/2.0 MB 1.2 MB/s 0:01 left".
+// A speed below 0 is left out, and a time left below 0 shows as "--:--".
+std::string ProgressFigures(long long received, long long total, double bytes_per_second,
+                            long long seconds_left);
+// One progress line: name, a bar of width cells and the figures.
 std::string ProgressLine(const std::string& name, long long received, long long total,
-                         double seconds, int width);
+                         double bytes_per_second, long long seconds_left, int width);
 
 // Thrown out of a transfer when Ctrl-C was pressed.
 struct TransferInterrupted {};
@@ -75,8 +81,9 @@ class CliReporter : public DownloadObserver, public InstallObserver {
   Settings settings_;
   std::string name_;  // identifier of the file in hand
   long long total_ = 0;
-  std::chrono::steady_clock::time_point started_;
-  std::chrono::steady_clock::time_point drawn_;
+  TransferRate rate_;
+  std::int64_t drawnMs_ = 0;  // when the terminal line, or the last plain progress line, was written
+  bool endDrawn_ = false;     // the terminal line has been drawn at 100%
   bool lineOpen_ = false;
   std::size_t trustRefusals_ = 0;
   bool restart_ = false;

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "app/command_line.h"
+#include "runtime/clock.h"
 
 namespace corvane::app {
 namespace {
@@ -12,16 +13,18 @@ namespace {
 TEST(CliReport, ProgressLinesAndJsonStrings) {
   struct Line {
     long long received, total;
-    double seconds;
+    double speed;
+    long long left;
     const char* text;
   } lines[] = {
-      {0, 2048, 0, "X [----------]   0% 0 B/2.0 KB --:-- left"},
-      {1024, 2048, 1, "X [#####-----]  50% 1.0 KB/2.0 KB 1.0 KB/s 0:01 left"},
+      {0, 2048, -1, -1, "X [----------]   0% 0 B/2.0 KB --:-- left"},
+      {1024, 2048, 1024, 1, "X [#####-----]  50% 1.0 KB/2.0 KB 1.0 KB/s 0:01 left"},
+      {1024, 2048, 0, -1, "X [#####-----]  50% 1.0 KB/2.0 KB 0 B/s --:-- left"},  // stalled
       // The last chunk may pass the size: never above 100%.
-      {5000, 4096, 2, "X [##########] 100% 4.0 KB/4.0 KB 2.0 KB/s 0:00 left"},
-      {1 << 20, 4 << 20, 3600, "X [##--------]  25% 1.0 MB/4.0 MB 291 B/s 3:00:00 left"},
+      {5000, 4096, 2048, 0, "X [##########] 100% 4.0 KB/4.0 KB 2.0 KB/s 0:00 left"},
+      {1 << 20, 4 << 20, 291.3, 10800, "X [##--------]  25% 1.0 MB/4.0 MB 291 B/s 3:00:00 left"},
   };
-  for (const Line& l : lines) EXPECT_EQ(ProgressLine("X", l.received, l.total, l.seconds, 10), l.text);
+  for (const Line& l : lines) EXPECT_EQ(ProgressLine("X", l.received, l.total, l.speed, l.left, 10), l.text);
 
   const std::pair<std::string, std::string> json[] = {
       {"plain", "\"plain\""},
@@ -31,6 +34,47 @@ TEST(CliReport, ProgressLinesAndJsonStrings) {
       {"caff\xc3\xa8", "\"caff\xc3\xa8\""},  // UTF-8 stays as it is
   };
   for (const auto& [text, expected] : json) EXPECT_EQ(JsonString(text), expected);
+}
+
+// A file resumed at 40% comes in at 20000 bytes a second: the speed counts
+// only what arrives, the time left only what is missing.  Without a terminal
+// a line is written every ten seconds, and none at the end.
+TEST(CliReport, ProgressOnTheProgramsClockForTerminalsAndPlainLines) {
+  runtime::FakeClock clock;
+  runtime::SetClock(&clock);
+  for (const bool terminal : {true, false}) {
+    std::ostringstream out, err;
+    std::istringstream in;
+    CliReporter::Settings settings;
+    settings.terminal = terminal;
+    CliReporter reporter(out, err, in, settings);
+    tprogram record;
+    record.name = "X";
+    record.fullname = "Ex";
+    reporter.FileStarted(1, 1, &record);
+    clock.ms = 0;
+    reporter.SizeKnown(1000000, "http://h/x.zip");
+    for (int second = 0; second <= 30; ++second) {
+      clock.ms = second * 1000;
+      reporter.Progress(static_cast<float>(400000 + 20000 * second) / 1000000);
+      if (terminal && second == 10) break;
+    }
+    if (terminal) {
+      const std::string text = out.str();
+      EXPECT_EQ(text.substr(text.rfind('\r')),
+                "\rX [############--------]  60% 585.9 KB/976.6 KB 19.5 KB/s 0:20 left\x1b[K");
+      // The end is drawn at once, and once only however often it is reported.
+      for (int i = 0; i < 3; ++i) reporter.Progress(1.0f);
+      EXPECT_EQ(out.str().substr(text.size()),
+                "\rX [####################] 100% 976.6 KB/976.6 KB 97.7 KB/s 0:00 left\x1b[K");
+    } else {
+      EXPECT_EQ(out.str(),
+                "[1/1] X (Ex)\nX: 1000000 bytes from http://h/x.zip\n"
+                "X:  60% 585.9 KB/976.6 KB 19.5 KB/s 0:20 left\n"
+                "X:  80% 781.2 KB/976.6 KB 19.5 KB/s 0:10 left\n");
+    }
+  }
+  runtime::SetClock(nullptr);
 }
 
 TEST(CliReport, QuestionsNeedYesOrATerminal) {

@@ -5,6 +5,7 @@
 #include "app/download_page.h"
 #include "app/download_run.h"
 #include "net/http_client.h"
+#include "settings/messages.h"
 #include "support/headless_fixture.h"
 
 namespace corvane {
@@ -69,6 +70,32 @@ TEST_F(DownloadProgressTest, DropsOneWaitingEventPerCallAlsoBetweenFetches) {
   ui().SetPumpCallback({});
   EXPECT_EQ(emitted, 2);  // the fetch, and the pass that took the event
   EXPECT_EQ(tk::QueueLength(), 0u);
+}
+
+// The size label's speed part: left out while unknown, the time left only
+// while it says something, "left" in the user's language when the language
+// file has it.
+TEST(SizeWithSpeedText, PartsShownOnlyWhenKnown) {
+  ResetMessages();
+  messages.resize(kMessageCount);
+  messages[58] = "File size";
+  struct Case {
+    double speed;
+    long long left;
+    const char* word;  // message 89
+    const char* text;
+  } cases[] = {
+      {-1, -1, "", "File size 2 Kb"},
+      {1536, -1, "", "File size 2 Kb - 1.5 KB/s"},
+      {1536, 1, "", "File size 2 Kb - 1.5 KB/s - 0:01 left"},
+      {1536, 1, "rimanenti", "File size 2 Kb - 1.5 KB/s - 0:01 rimanenti"},
+      {0.5, kLongestTimeLeft + 1, "", "File size 2 Kb - 0 B/s"},
+  };
+  for (const Case& c : cases) {
+    messages[89] = c.word;
+    EXPECT_EQ(SizeWithSpeedText(2048, c.speed, c.left), c.text);
+  }
+  ResetMessages();
 }
 
 }  // namespace

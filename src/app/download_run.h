@@ -2,7 +2,8 @@
 // over downloadQueue, with the page as its observer writing the labels,
 // progress bars and buttons.  The main loop advances it by one step after
 // every event (the loop's timer keeps it moving while the user does nothing),
-// so the window stays responsive and STOP is seen between steps.
+// so the window stays responsive and STOP is seen between steps.  While a
+// file comes in, the size label adds its speed and time left.
 #pragma once
 
 #include "engine/download_run.h"
@@ -43,6 +44,12 @@ void DownloadProgress(float fraction);
 
 // Texts of the size label.
 std::string KnownSizeText(long long bytes);
+// While the file comes in: KnownSizeText + " - 1.2 MB/s - 0:34 left".  The
+// speed part only for a speed of 0 or more; the time part only for a time of
+// 0 up to kLongestTimeLeft (an estimate beyond says nothing and would crowd
+// the label).
+inline constexpr long long kLongestTimeLeft = 100LL * 3600 - 1;
+std::string SizeWithSpeedText(long long bytes, double bytes_per_second, long long seconds_left);
 std::string UnknownSizeText(int try_number);
 
 void ResetDownloadRun();

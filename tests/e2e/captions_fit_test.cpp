@@ -6,11 +6,14 @@
 #include <fstream>
 #include <iterator>
 
+#include "app/download_page.h"
+#include "app/download_run.h"
 #include "app/languages.h"
 #include "app/main_menus.h"
 #include "settings/config.h"
 #include "settings/messages.h"
 #include "support/xvfb_display.h"
+#include "toolkit/fltk/captions.h"
 #include "toolkit/fltk/fltk_backend.h"
 
 namespace corvane::testing {
@@ -55,6 +58,13 @@ std::vector<std::string> Misfits() {
   return found;
 }
 
+// The size label at its longest while a file comes in (a 4 GB file, the
+// widest speed and time left) is drawn at the usual size, not shrunk.
+bool LongestSizeTextFits() {
+  downloadSizeLabel->SetText(SizeWithSpeedText(4LL * 1024 * 1024 * 1024 - 1, 1023.9 * 1024, kLongestTimeLeft));
+  return tk::CaptionSize(*downloadSizeLabel) == tk::fltk::kCaptionSize && tk::CaptionFits(*downloadSizeLabel);
+}
+
 TEST(CaptionsFit, EveryCaptionFitsItsControlInEnglishAndItalian) {
   XvfbDisplay* display = DisplayEnvironment::Get();
   if (display->name().empty()) GTEST_SKIP() << display->error();
@@ -77,9 +87,11 @@ TEST(CaptionsFit, EveryCaptionFitsItsControlInEnglishAndItalian) {
   app.Start();
   ASSERT_EQ(languageList, (std::vector<std::string>{"ENGLISH", "ITALIANO"}));
   EXPECT_EQ(Misfits(), std::vector<std::string>{});
+  EXPECT_TRUE(LongestSizeTextFits()) << downloadSizeLabel->Text();
   SelectLanguage(kTagFirstLanguage + 1);
   ASSERT_EQ(LANGUAGE, "ITALIANO");
   EXPECT_EQ(Misfits(), std::vector<std::string>{});
+  EXPECT_TRUE(LongestSizeTextFits()) << downloadSizeLabel->Text();
 }
 
 }  // namespace

@@ -195,5 +195,36 @@ TEST_F(DownloadRunTest, TicksChangedDuringARunWaitForTheNextRun) {
   EXPECT_EQ(downloadQueue.size(), 3u);
 }
 
+// The toolkit's clock moves 10 ms with every 128-byte chunk (at the pass
+// through the window's messages after the file bar moved): 12.5 KB/s.  The size label adds speed and
+// time left once a second has been measured, counts down, and drops them
+// when the file is in.
+TEST_F(DownloadRunTest, SizeLabelShowsSpeedAndTimeLeftWhileAFileComesIn) {
+  HttpLimits limits = GetHttpLimits();
+  limits.message_interval_ms = 0;
+  SetHttpLimits(limits);
+  app.server.Serve("/files/big.zip", Bytes(128 * 400, 'x'));
+  StartAndOpenDownloadPage({{"BIG", "Big", {"/files/big.zip"}}});
+  std::vector<std::string> shown;
+  double bar = 0;
+  app.ui->SetPumpCallback([&] {
+    if (fileProgress->Progress() != bar) app.ui->AdvanceClock(10);
+    bar = fileProgress->Progress();
+    if (shown.empty() || shown.back() != downloadSizeLabel->Text()) shown.push_back(downloadSizeLabel->Text());
+  });
+  app.ui->Click(downloadButton);
+  app.Turn();
+  app.ui->SetPumpCallback({});
+  ASSERT_FALSE(downloading);
+  EXPECT_EQ(downloadSizeLabel->Text(), "File size 50 Kb");
+  std::vector<std::string> with_speed;
+  for (const std::string& text : shown)
+    if (text.find(" - ") != std::string::npos) with_speed.push_back(text);
+  EXPECT_EQ(with_speed, (std::vector<std::string>{"File size 50 Kb - 12.5 KB/s - 0:03 left",
+                                                  "File size 50 Kb - 12.5 KB/s - 0:02 left",
+                                                  "File size 50 Kb - 12.5 KB/s - 0:01 left"}))
+      << ::testing::PrintToString(shown);
+}
+
 }  // namespace
 }  // namespace corvane::testing

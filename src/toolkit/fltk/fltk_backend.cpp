@@ -703,6 +703,11 @@ bool CaptionFits(const Gadget& gadget) {
   return !w || fltk::CaptionFits(gadget, *w, w->labelsize());
 }
 
+int CaptionSize(const Gadget& gadget) {
+  Fl_Widget* w = fltk::WidgetOf(gadget);
+  return w ? w->labelsize() : 0;
+}
+
 std::unique_ptr<Backend> MakeFltkBackend(std::string* error) {
   std::string why;
   if (!fltk::DisplayAvailable(&why)) {

@@ -18,5 +18,7 @@ std::unique_ptr<Backend> MakeFltkBackend(std::string* error);
 // that do not fit at the usual size are drawn a step smaller, down to a
 // smallest size; this tells whether that was enough.
 bool CaptionFits(const Gadget& gadget);
+// The size a push button's or label's caption is drawn at; 0 without a widget.
+int CaptionSize(const Gadget& gadget);
 
 }  // namespace corvane::tk
