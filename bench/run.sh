@@ -49,6 +49,20 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# A free loopback port.
+free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
+# Waits up to 10 s until a server answers at URL (extra curl options first);
+# ends the run when it does not.
+wait_for_server() {
+  local what="$1"
+  shift
+  for _ in $(seq 100); do
+    curl -s -o /dev/null "$@" && return 0
+    sleep 0.1
+  done
+  curl -s -o /dev/null "$@" || { echo "bench/run.sh: the $what did not start" >&2; exit 1; }
+}
+
 needs_server=0
 for name in "${SELECTED[@]}"; do
   case "$name" in download|startup) needs_server=1 ;; esac
@@ -56,15 +70,11 @@ done
 SERVER=""
 if ((needs_server)); then
   # A real, independently written HTTP/1.0 server on a free loopback port.
-  PORT="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"
+  PORT="$(free_port)"
   python3 -m http.server "$PORT" --bind 127.0.0.1 --directory "$WWW" >"$DATA/server.log" 2>&1 &
   SERVER_PID=$!
   SERVER="http://127.0.0.1:$PORT"
-  for _ in $(seq 100); do
-    curl -s -o /dev/null "$SERVER/" && break
-    sleep 0.1
-  done
-  curl -s -o /dev/null "$SERVER/" || { echo "bench/run.sh: the web server did not start" >&2; exit 1; }
+  wait_for_server "web server" "$SERVER/"
 fi
 
 # The HTTPS download: the same folder over TLS, with a private CA made now.
@@ -73,34 +83,25 @@ CA_FILE=""
 if [[ " ${SELECTED[*]} " == *" https "* ]]; then
   bash "$ROOT/tests/support/make_test_certs.sh" "$DATA/certs" >/dev/null
   CA_FILE="$DATA/certs/ca.pem"
-  TLS_PORT="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"
+  TLS_PORT="$(free_port)"
   python3 "$ROOT/bench/tls_file_server.py" "$TLS_PORT" "$WWW" "$DATA/certs/good.pem" "$DATA/certs/good.key" \
     >"$DATA/tls-server.log" 2>&1 &
   TLS_SERVER_PID=$!
   TLS_SERVER="https://127.0.0.1:$TLS_PORT"
-  for _ in $(seq 100); do
-    curl -s --cacert "$CA_FILE" -o /dev/null "$TLS_SERVER/" && break
-    sleep 0.1
-  done
-  curl -s --cacert "$CA_FILE" -o /dev/null "$TLS_SERVER/" ||
-    { echo "bench/run.sh: the TLS web server did not start" >&2; exit 1; }
+  wait_for_server "TLS web server" --cacert "$CA_FILE" "$TLS_SERVER/"
 fi
 
 # The resume download: a server that ends every connection at the next of
 # 10 cut points in the 256 MiB file, honouring Range.
 CUT_SERVER=""
 if [[ " ${SELECTED[*]} " == *" resume "* ]]; then
-  CUT_PORT="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"
+  CUT_PORT="$(free_port)"
   CUTS=()
   for i in $(seq 1 10); do CUTS+=($((i * (256 << 20) / 11 + i * 4099))); done
   python3 "$ROOT/bench/cut_file_server.py" "$CUT_PORT" "$WWW" "${CUTS[@]}" >"$DATA/cut-server.log" 2>&1 &
   CUT_SERVER_PID=$!
   CUT_SERVER="http://127.0.0.1:$CUT_PORT"
-  for _ in $(seq 100); do
-    curl -s -o /dev/null "$CUT_SERVER/sent" && break
-    sleep 0.1
-  done
-  curl -s -o /dev/null "$CUT_SERVER/sent" || { echo "bench/run.sh: the cutting web server did not start" >&2; exit 1; }
+  wait_for_server "cutting web server" "$CUT_SERVER/sent"
 fi
 
 # Runs one bench program, showing its output and keeping its table rows.
