@@ -19,6 +19,8 @@ PACKAGES=(cmake g++ make pkg-config libgtest-dev libgmock-dev
 PACKAGES+=(libmbedtls-dev ca-certificates openssl)
 # Trust: hashes and signatures (libsodium), the publishers' signing tool.
 PACKAGES+=(libsodium-dev minisign)
+# Resumed downloads are also tested against a real web server that does ranges.
+PACKAGES+=(nginx-light)
 
 setup() {
   local missing=()

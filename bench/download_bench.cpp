@@ -32,6 +32,7 @@
 #include "bench_stats.h"
 #include "file_checks.h"
 #include "net/http_client.h"
+#include "package_maker.h"
 #include "process_usage.h"
 #include "progress_check.h"
 #include "reference_tool.h"
@@ -61,20 +62,6 @@ struct CorvaneRun {
   std::int64_t calls = 0;
   bool every_chunk = false;
 };
-
-bool WriteRandomFile(const std::string& path, long long bytes) {
-  auto out = Fs().OpenWrite(path);
-  if (!out) return false;
-  std::mt19937_64 random(20240115);
-  std::vector<std::uint64_t> block((1 << 20) / sizeof(std::uint64_t));
-  for (long long left = bytes; left > 0;) {
-    for (auto& word : block) word = random();
-    std::size_t n = static_cast<std::size_t>(std::min<long long>(left, 1 << 20));
-    if (!out->Write(block.data(), n)) return false;
-    left -= static_cast<long long>(n);
-  }
-  return out->Close();
-}
 
 // With sha256 not empty the download is checked against it as it arrives.
 CorvaneRun RunCorvane(tk::HeadlessBackend& ui, const std::string& url, const std::string& target,
@@ -179,7 +166,7 @@ int Run(const BenchOptions& options) {
   }
   const std::string source = web_root + "/" + kFileName;
   const std::string url = server + "/" + kFileName;
-  if (!Fs().CreateFolderWithParents(work + "/download") || !WriteRandomFile(source, total)) {
+  if (!Fs().CreateFolderWithParents(work + "/download") || !WriteRandomFile(source, total, 20240115)) {
     std::cerr << "error: cannot write the test file below " << web_root << " and " << work << "\n";
     return 1;
   }

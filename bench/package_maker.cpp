@@ -171,4 +171,18 @@ bool WritePackage(const std::string& path, const std::vector<PlannedFile>& plan,
   return ok;
 }
 
+bool WriteRandomFile(const std::string& path, long long bytes, std::uint64_t seed) {
+  auto out = runtime::Fs().OpenWrite(path);
+  if (!out) return false;
+  std::mt19937_64 random(seed);
+  std::vector<std::uint64_t> block((1 << 20) / sizeof(std::uint64_t));
+  for (long long left = bytes; left > 0;) {
+    for (auto& word : block) word = random();
+    const std::size_t n = static_cast<std::size_t>(std::min<long long>(left, 1 << 20));
+    if (!out->Write(block.data(), n)) return false;
+    left -= static_cast<long long>(n);
+  }
+  return out->Close();
+}
+
 }  // namespace corvane::bench

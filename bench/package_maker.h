@@ -47,4 +47,8 @@ std::string ContentOf(const PlannedFile& file);
 // fixed date).  False with a reason when the archive cannot be written.
 bool WritePackage(const std::string& path, const std::vector<PlannedFile>& plan, std::string* error);
 
+// Writes bytes pseudo-random bytes (from seed, the same every run) to path,
+// a megabyte at a time: a file no transfer can compress or guess.
+bool WriteRandomFile(const std::string& path, long long bytes, std::uint64_t seed);
+
 }  // namespace corvane::bench

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs Corvane's benchmarks against their references and writes the results
 # table to bench/RESULTS.md (only when every benchmark ran).
-#   bench/run.sh BUILD_DIR [download] [https] [extract] [catalogue] [startup] [--runs N]
+#   bench/run.sh BUILD_DIR [download] [https] [resume] [extract] [catalogue] [startup] [--runs N]
 # With no names every benchmark runs.  BUILD_DIR should be a Release build
 # (./corvane.sh bench configures one).  Temporary data lives in
 # BUILD_DIR/bench-data and the big files are deleted afterwards.
@@ -15,11 +15,11 @@ SELECTED=()
 while (($#)); do
   case "$1" in
     --runs) RUNS="${2:?--runs needs a number}"; shift 2 ;;
-    download|https|extract|catalogue|startup) SELECTED+=("$1"); shift ;;
+    download|https|resume|extract|catalogue|startup) SELECTED+=("$1"); shift ;;
     *) echo "bench/run.sh: unknown argument $1" >&2; exit 2 ;;
   esac
 done
-ALL=(download https extract catalogue startup)
+ALL=(download https resume extract catalogue startup)
 ((${#SELECTED[@]})) || SELECTED=("${ALL[@]}")
 if ((RUNS < 5)); then echo "bench/run.sh: at least 5 runs are needed for a median" >&2; exit 2; fi
 
@@ -35,17 +35,33 @@ ROWS="$DATA/rows.md"
 : >"$ROWS"
 
 cmake --build "$BUILD" -j "$(nproc 2>/dev/null || echo 2)" --target \
-  corvane-bench-download corvane-bench-extract corvane-bench-catalogue corvane-bench-startup
+  corvane-bench-download corvane-bench-resume corvane-bench-extract corvane-bench-catalogue corvane-bench-startup
 
 SERVER_PID=""
 TLS_SERVER_PID=""
+CUT_SERVER_PID=""
 cleanup() {
   if [ -n "$SERVER_PID" ]; then kill "$SERVER_PID" 2>/dev/null || true; wait "$SERVER_PID" 2>/dev/null || true; fi
+  if [ -n "$CUT_SERVER_PID" ]; then kill "$CUT_SERVER_PID" 2>/dev/null || true; wait "$CUT_SERVER_PID" 2>/dev/null || true; fi
   if [ -n "$TLS_SERVER_PID" ]; then kill "$TLS_SERVER_PID" 2>/dev/null || true; wait "$TLS_SERVER_PID" 2>/dev/null || true; fi
   # The big files: the download source and copies, the package and its outputs.
   rm -rf "$WWW" "$DATA/download" "$DATA/extract" "$DATA/catalogue" "$DATA/startup" "$DATA/certs"
 }
 trap cleanup EXIT
+
+# A free loopback port.
+free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
+# Waits up to 10 s until a server answers at URL (extra curl options first);
+# ends the run when it does not.
+wait_for_server() {
+  local what="$1"
+  shift
+  for _ in $(seq 100); do
+    curl -s -o /dev/null "$@" && return 0
+    sleep 0.1
+  done
+  curl -s -o /dev/null "$@" || { echo "bench/run.sh: the $what did not start" >&2; exit 1; }
+}
 
 needs_server=0
 for name in "${SELECTED[@]}"; do
@@ -54,15 +70,11 @@ done
 SERVER=""
 if ((needs_server)); then
   # A real, independently written HTTP/1.0 server on a free loopback port.
-  PORT="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"
+  PORT="$(free_port)"
   python3 -m http.server "$PORT" --bind 127.0.0.1 --directory "$WWW" >"$DATA/server.log" 2>&1 &
   SERVER_PID=$!
   SERVER="http://127.0.0.1:$PORT"
-  for _ in $(seq 100); do
-    curl -s -o /dev/null "$SERVER/" && break
-    sleep 0.1
-  done
-  curl -s -o /dev/null "$SERVER/" || { echo "bench/run.sh: the web server did not start" >&2; exit 1; }
+  wait_for_server "web server" "$SERVER/"
 fi
 
 # The HTTPS download: the same folder over TLS, with a private CA made now.
@@ -71,17 +83,25 @@ CA_FILE=""
 if [[ " ${SELECTED[*]} " == *" https "* ]]; then
   bash "$ROOT/tests/support/make_test_certs.sh" "$DATA/certs" >/dev/null
   CA_FILE="$DATA/certs/ca.pem"
-  TLS_PORT="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"
+  TLS_PORT="$(free_port)"
   python3 "$ROOT/bench/tls_file_server.py" "$TLS_PORT" "$WWW" "$DATA/certs/good.pem" "$DATA/certs/good.key" \
     >"$DATA/tls-server.log" 2>&1 &
   TLS_SERVER_PID=$!
   TLS_SERVER="https://127.0.0.1:$TLS_PORT"
-  for _ in $(seq 100); do
-    curl -s --cacert "$CA_FILE" -o /dev/null "$TLS_SERVER/" && break
-    sleep 0.1
-  done
-  curl -s --cacert "$CA_FILE" -o /dev/null "$TLS_SERVER/" ||
-    { echo "bench/run.sh: the TLS web server did not start" >&2; exit 1; }
+  wait_for_server "TLS web server" --cacert "$CA_FILE" "$TLS_SERVER/"
+fi
+
+# The resume download: a server that ends every connection at the next of
+# 10 cut points in the 256 MiB file, honouring Range.
+CUT_SERVER=""
+if [[ " ${SELECTED[*]} " == *" resume "* ]]; then
+  CUT_PORT="$(free_port)"
+  CUTS=()
+  for i in $(seq 1 10); do CUTS+=($((i * (256 << 20) / 11 + i * 4099))); done
+  python3 "$ROOT/bench/cut_file_server.py" "$CUT_PORT" "$WWW" "${CUTS[@]}" >"$DATA/cut-server.log" 2>&1 &
+  CUT_SERVER_PID=$!
+  CUT_SERVER="http://127.0.0.1:$CUT_PORT"
+  wait_for_server "cutting web server" "$CUT_SERVER/sent"
 fi
 
 # Runs one bench program, showing its output and keeping its table rows.
@@ -128,6 +148,9 @@ for name in "${SELECTED[@]}"; do
     https)
       bench "$BUILD/bench/corvane-bench-download" --server "$TLS_SERVER" --web-root "$WWW" \
         --work "$DATA/download" --runs "$RUNS" --ca-file "$CA_FILE" || status=1 ;;
+    resume)
+      bench "$BUILD/bench/corvane-bench-resume" --server "$CUT_SERVER" --web-root "$WWW" \
+        --work "$DATA/download" --runs "$RUNS" || status=1 ;;
     extract)
       bench "$BUILD/bench/corvane-bench-extract" --work "$DATA/extract" --runs "$RUNS" || status=1 ;;
     catalogue)
@@ -161,7 +184,9 @@ if ((status == 0)) && ((${#SELECTED[@]} == ${#ALL[@]})); then
     echo "  TLS from Python's http.server in ssl, a private CA, curl --cacert; with SHA-256, the same"
     echo "  call hashing as the bytes arrive against curl's time plus sha256sum's wall time.  Gaps: wall clock"
     echo "  between two passes of the window's messages, and the window thread's own processor time between"
-    echo "  them (a busy machine lengthens the first, not the second).  Extraction: unzip's"
+    echo "  them (a busy machine lengthens the first, not the second).  Resume: the file cut 10 times by"
+    echo "  bench/cut_file_server.py, DownloadFile tries against curl -C - runs, times added up over the"
+    echo "  tries, bytes as the server counted them.  Extraction: unzip's"
     echo "  wall time; ExtractZip's call.  Start-up: from the entry to the first wait of the main loop."
     echo
     echo "$TABLE"

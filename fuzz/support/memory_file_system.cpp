@@ -209,6 +209,12 @@ std::unique_ptr<runtime::WriteStream> MemoryFileSystem::OpenWrite(const std::str
   return std::make_unique<MemoryWriteStream>(*this, spot);
 }
 
+std::unique_ptr<runtime::WriteStream> MemoryFileSystem::OpenAppend(const std::string& path) {
+  std::string found = Find(path);
+  if (found.empty() || !IsFile(found)) return nullptr;
+  return std::make_unique<MemoryWriteStream>(*this, found);
+}
+
 std::unique_ptr<runtime::ReadStream> MemoryFileSystem::OpenRead(const std::string& path) {
   if (IsIncbin(path)) {
     auto bytes = ReadFile(path);

@@ -43,6 +43,7 @@ class MemoryFileSystem : public runtime::FileSystem {
   bool AppendFile(const std::string& path, const std::string& bytes) override;
   std::unique_ptr<runtime::WriteStream> OpenWrite(const std::string& path) override;
   std::unique_ptr<runtime::ReadStream> OpenRead(const std::string& path) override;
+  std::unique_ptr<runtime::WriteStream> OpenAppend(const std::string& path) override;
   std::optional<std::vector<std::string>> ListFolder(const std::string& path) override;
   runtime::FileKind Kind(const std::string& path) override;
   bool IsLink(const std::string&) override { return false; }
@@ -55,6 +56,10 @@ class MemoryFileSystem : public runtime::FileSystem {
   bool DeleteFolder(const std::string& path) override;
   bool Rename(const std::string& from, const std::string& to) override;
   long long FileSize(const std::string& path) override;
+  // No times are kept: every file is as old as the epoch.
+  std::optional<std::int64_t> ModifiedTime(const std::string& path) override {
+    return Kind(path) == runtime::kFile ? std::optional<std::int64_t>(0) : std::nullopt;
+  }
   std::string CurrentFolder() override { return "/mem"; }
   bool ChangeFolder(const std::string& path) override { return Kind(path) == runtime::kFolder; }
   bool SetExecutable(const std::string& path) override { return Kind(path) == runtime::kFile; }

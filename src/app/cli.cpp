@@ -19,6 +19,7 @@
 #include "install/package_scan.h"
 #include "log/activity_log.h"
 #include "net/http_client.h"
+#include "net/partial_download.h"
 #include "runtime/file_system.h"
 #include "runtime/temporary_file.h"
 #include "runtime/terminal.h"
@@ -121,8 +122,9 @@ int Show(tprogram& p, const CommandLine& line, std::ostream& out) {
   return kExitDone;
 }
 
-// Downloads records; true when it ran to its end, false after Ctrl-C (the
-// file in hand removed: nothing incomplete stays under a package's name).
+// Downloads records; true when it ran to its end, false after Ctrl-C.  The
+// file in hand keeps what it received as its ".part", which the next
+// download resumes; nothing incomplete stays under a package's name.
 bool Download(const std::vector<ProgramPtr>& records, CliReporter& reporter) {
   DownloadRun run(reporter);
   run.EndAtLastUrl(true);
@@ -136,7 +138,8 @@ bool Download(const std::vector<ProgramPtr>& records, CliReporter& reporter) {
       run.Step();
     } catch (const TransferInterrupted&) {
       reporter.EndLine();
-      // The one transfer under way is the only one with a temporary there.
+      // A transfer that could keep no part wrote to a temporary file: the
+      // one under way is the only one with a temporary there.
       runtime::SweepTemporaries(runtime::Fs(), "download");
       run.Stop();
     }
@@ -165,7 +168,9 @@ int Packages(const CommandLine& line, std::ostream& out) {
   }
   auto names = runtime::Fs().ListFolder("download");
   for (const std::string& name : names ? *names : std::vector<std::string>{}) {
-    if (known.count(name) || runtime::Fs().Kind("download/" + name) != runtime::kFile) continue;
+    // A partial download is no package, and resumes under its own name.
+    if (known.count(name) || IsPartialName(name) || runtime::Fs().Kind("download/" + name) != runtime::kFile)
+      continue;
     if (line.json) {
       out << comma << "\n  {\"file\": " << JsonString(name) << ", \"id\": null}";
       comma = ",";

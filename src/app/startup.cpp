@@ -16,6 +16,8 @@
 #include "install/install_undo.h"
 #include "log/activity_log.h"
 #include "maintenance/version_check.h"
+#include "net/partial_download.h"
+#include "runtime/clock.h"
 #include "runtime/environment.h"
 #include "runtime/file_system.h"
 #include "runtime/temporary_file.h"
@@ -36,23 +38,25 @@ constexpr double kLoopTimerHz = 2.0;
 constexpr const char* kTemporaryJournal = "data/temporaries.txt";
 
 // Removes what a killed run left: our temporaries in the folders the journal
-// names and in our own folders, and the temporaries of older versions,
-// which only our own folders held (downloads + ".part", "conf.txt.tmp...").
-// A user's file is never touched: only names of our making match.
+// names and in our own folders, the temporaries of older versions
+// ("conf.txt.tmp..."), and the partial downloads that cannot be resumed (no
+// note beside them, as older versions left them, or a week old).  A part
+// that can be resumed stays for the next download of its file.  A user's
+// file is never touched: only names of our making match.
 void SweepLeftovers() {
   runtime::FileSystem& fs = runtime::Fs();
   runtime::SetTemporaryJournal(fs.Absolute(kTemporaryJournal));
   std::vector<std::string> removed = runtime::SweepJournalledTemporaries(fs);
   for (const char* folder : {"data", "download"})
     for (std::string& path : runtime::SweepTemporaries(fs, folder)) removed.push_back(std::move(path));
-  const std::pair<const char*, bool (*)(const std::string&)> older[] = {
-      {"download", [](const std::string& n) { return n.size() > 5 && n.compare(n.size() - 5, 5, ".part") == 0; }},
-      {"data", [](const std::string& n) { return n.rfind("conf.txt.tmp", 0) == 0; }}};
-  for (const auto& [folder, matches] : older)
-    for (const std::string& name : fs.ListFolder(folder).value_or(std::vector<std::string>{})) {
-      const std::string path = std::string(folder) + "/" + name;
-      if (matches(name) && fs.Kind(path) == runtime::kFile && fs.DeleteFile(path)) removed.push_back(path);
-    }
+  for (const std::string& name : fs.ListFolder("data").value_or(std::vector<std::string>{})) {
+    const std::string path = "data/" + name;
+    if (name.rfind("conf.txt.tmp", 0) == 0 && fs.Kind(path) == runtime::kFile && fs.DeleteFile(path))
+      removed.push_back(path);
+  }
+  for (std::string& path :
+       SweepPartialDownloads(fs, "download", runtime::Clk().UnixSeconds(), kPartialMaxAgeSeconds))
+    removed.push_back(std::move(path));
   for (const std::string& path : removed) LogLine("Leftover removed <" + path + ">");
 }
 

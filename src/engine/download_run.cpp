@@ -89,9 +89,11 @@ bool DownloadRun::Step() {
   // Bytes that are not the package fail like any broken transfer, so the
   // mirror rule moves on from a URL that serves something else.
   BodyCheck check{ExpectedSha256(*currentProgram)};
+  Resume resume;
+  resume.started = [observer](long long kept, long long total) { observer->TransferStarted(kept, total); };
   const int result = DownloadFile(ResolveLocation(currentProgram->url), "",
                                   [observer](float fraction) { observer->Progress(fraction); }, kChunkSize,
-                                  &check);
+                                  &check, &resume);
   if (result == 1) {
     observer_->FileDone(downloadIndex, downloadCount, *currentProgram);
     currentProgram = nullptr;

@@ -10,7 +10,9 @@
 // alternative URLs is taken (the last one keeps being tried in series of four
 // until STOP, unless the run was told to give up there); a file with a single
 // URL is given up after its fourth failed try.  The run fetches the queue as
-// it was when it started.
+// it was when it started.  A transfer that breaks keeps its bytes in the
+// file's ".part": the next try, on the same URL or a mirror, in this run or
+// a later one (after STOP, say), asks only for the rest (net/http_client.h).
 #pragma once
 
 #include <string>
@@ -33,7 +35,12 @@ class DownloadObserver {
   virtual void SizeUnknown(int try_number) {}
   // A size query or a transfer of the URL in hand failed (counted as a try).
   virtual void TryFailed() {}
-  // Bytes received / total of the transfer in hand (may pass 1.0 at the end).
+  // The transfer in hand begins: kept_bytes of its total are already in the
+  // file's ".part" from earlier tries (0 when it starts from zero).
+  virtual void TransferStarted(long long kept_bytes, long long total) {}
+  // Bytes of the file so far / total, the kept bytes of a resumed transfer
+  // included (so bytes received in this transfer are fraction * total -
+  // kept_bytes); may pass 1.0 at the end.
   virtual void Progress(float fraction) {}
   // The record in hand is now fetched from url (a mirror change, or the next
   // record after one was given up).

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "install/install_test_fixture.h"
+#include "net/flaky_file_server.h"
 #include "net/http_client.h"
 #include "support/loopback_server.h"
 
@@ -117,6 +118,29 @@ TEST_F(DownloadRunTest, AFailedTransferCountsAsAFailedTry) {
   EXPECT_NE(std::find(seen.events.begin(), seen.events.end(), "gave up C"), seen.events.end());
   EXPECT_FALSE(dir.Exists("download/cut.zip"));
   EXPECT_FALSE(dir.HasTemporaries("download"));
+}
+
+TEST_F(DownloadRunTest, ABrokenFileResumesAfterStopAndOnTheNextMirror) {
+  // The first mirror breaks off at each of these points; the second serves
+  // the rest of the same file.
+  testing::FlakyFile first, second;
+  first.body = second.body = std::string(30000, 'a') + std::string(30000, 'b');
+  first.cuts = {20000, 20001, 20002, 20003, 20004};
+  first.Install(server, "/m1/pkg.zip");
+  second.Install(server, "/m2/pkg.zip");
+  struct KeptRecorder : Recorder {
+    void TransferStarted(long long kept_bytes, long long) override { kept.push_back(kept_bytes); }
+    std::vector<long long> kept;
+  } observer;
+  DownloadRun run(observer);
+  ProgramPtr record = Record("P", {"/m1/pkg.zip", "/m2/pkg.zip"});
+  Run(run, {record}, 1);  // STOP after the first, broken, transfer
+  EXPECT_TRUE(dir.Exists("download/pkg.zip.part") && !dir.Exists("download/pkg.zip"));
+  Run(run, {record});  // "Download now!"
+  EXPECT_EQ(observer.kept, (std::vector<long long>{0, 20000, 20001, 20002, 20003, 20004}));
+  EXPECT_TRUE(dir.Read("download/pkg.zip") == first.body);
+  EXPECT_FALSE(dir.Exists("download/pkg.zip.part"));
+  EXPECT_LE(first.sent + second.sent, static_cast<long long>(first.body.size()) * 105 / 100);
 }
 
 }  // namespace

@@ -95,9 +95,14 @@ std::unique_ptr<HttpStream> Connect(const Address& address, NoLink* why) {
                                       limits.max_header_bytes);
 }
 
-// Three lines: the request line, the host line and a bare CR LF.
-bool SendRequest(HttpStream& stream, const std::string& method, const std::string& path, const Address& address) {
-  return stream.WriteLines({method + " " + path + " HTTP/1.0", "Host: " + HostLine(address), ""});
+// Three lines: the request line, the host line and a bare CR LF.  Only the
+// resumption of a kept partial download adds a fourth, its Range line.
+bool SendRequest(HttpStream& stream, const std::string& method, const std::string& path, const Address& address,
+                 long long range_from = -1) {
+  std::vector<std::string> lines{method + " " + path + " HTTP/1.0", "Host: " + HostLine(address)};
+  if (range_from >= 0) lines.push_back("Range: bytes=" + std::to_string(range_from) + "-");
+  lines.emplace_back();
+  return stream.WriteLines(lines);
 }
 
 struct SizeAnswer {
@@ -214,7 +219,7 @@ class Resolver {
 
 enum class GetFailure { kNone, kNoConnection, kBroken };
 
-std::unique_ptr<HttpStream> OpenGet(const std::string& stream_url, GetFailure* why) {
+std::unique_ptr<HttpStream> OpenGet(const std::string& stream_url, GetFailure* why, long long range_from = -1) {
   *why = GetFailure::kNoConnection;
   std::size_t mark = stream_url.find("::");
   if (mark == std::string::npos) return nullptr;
@@ -231,7 +236,7 @@ std::unique_ptr<HttpStream> OpenGet(const std::string& stream_url, GetFailure* w
     if (no_link == NoLink::kTimedOut) *why = GetFailure::kBroken;
     return nullptr;
   }
-  if (!SendRequest(*stream, "GET", file, address)) return nullptr;
+  if (!SendRequest(*stream, "GET", file, address, range_from)) return nullptr;
   if (!stream->SkipHeaders()) {
     DebugText("GET " + stream_url + ": " + stream->FailureReason());
     *why = GetFailure::kBroken;
@@ -304,6 +309,11 @@ int CheckRemoteFile(const std::string& web_url) {
 std::unique_ptr<HttpStream> OpenGetStream(const std::string& stream_url) {
   GetFailure why;
   return OpenGet(stream_url, &why);
+}
+
+std::unique_ptr<HttpStream> OpenRangeStream(const std::string& stream_url, long long from) {
+  GetFailure why;
+  return OpenGet(stream_url, &why, from);
 }
 
 }  // namespace corvane

@@ -69,8 +69,10 @@ std::string ResolveLocation(const std::string& web_url);
 // without such a line (reading stops there).
 int CheckRemoteFile(const std::string& web_url);
 
-// Called after each chunk of a download with received / total, where received
-// grows by the requested chunk size (so the last call may exceed 1.0).
+// Called after each chunk of a download with received / total: received is
+// the bytes of the file so far (a resumed transfer starts at the bytes it
+// kept, see Resume) and grows by the requested chunk size (so the last call
+// may exceed 1.0).
 using ProgressCallback = std::function<void(float fraction)>;
 
 // Downloads web_url into local_path (empty: the program folder + "/download/"
@@ -109,6 +111,32 @@ struct BodyCheck {
 int DownloadFile(const std::string& web_url, const std::string& local_path,
                  const ProgressCallback& progress, int chunk_size, BodyCheck* check);
 
+// A download with progress that survives a broken connection.  Its bytes go
+// to "<local file>.part" with a note beside it (net/partial_download.h)
+// instead of a temporary file; a transfer that fails for the network's sake
+// (cut off, timed out, a server error) keeps them, and so does one ended by
+// an exception out of the progress callback.  The next call for the same
+// local file sends "Range: bytes=N-" (the only request with a fourth line)
+// and appends when the answer is 206 with a Content-Range of exactly the
+// rest, the size the note holds and the note's ETag / Last-Modified.  Any
+// other answer restarts from zero: a 200 brings the whole file; a 416, a
+// lying Content-Range or a changed validator discard the part and a plain
+// GET follows.  A size query that no longer gives the note's size discards
+// it too.  With a BodyCheck the kept bytes are hashed first, so the hash
+// covers the whole file; a mismatch discards the part.  A write error
+// discards it (its last bytes cannot be trusted).  Without progress, and for
+// a local name that itself ends in ".part" or ".part.note", nothing is kept.
+struct Resume {
+  // Set before the first progress call: bytes of the file this transfer
+  // goes on from (0 when it starts from zero).  Bytes received in this
+  // transfer are fraction * total - kept.
+  long long kept = 0;
+  // Called once the answer is accepted, before the first progress call.
+  std::function<void(long long kept, long long total)> started;
+};
+int DownloadFile(const std::string& web_url, const std::string& local_path,
+                 const ProgressCallback& progress, int chunk_size, BodyCheck* check, Resume* resume);
+
 // GET on a stream URL: a stream positioned at the first byte of the body (the
 // status line and headers read and skipped; the status code kept in the
 // stream, whatever it is).  Null when the protocol (the text before "::",
@@ -117,6 +145,9 @@ int DownloadFile(const std::string& web_url, const std::string& local_path,
 // port in the host is honoured.  The caller owns the stream; destroying it
 // closes it.
 std::unique_ptr<HttpStream> OpenGetStream(const std::string& stream_url);
+// The same GET with a fourth line "Range: bytes=<from>-": the caller judges
+// the answer (206 and its Content-Range, or a whole file, or an error).
+std::unique_ptr<HttpStream> OpenRangeStream(const std::string& stream_url, long long from);
 
 // Bounds on waiting and on memory.  Defaults: connect 15 s, TLS handshake
 // 15 s, 30 s without a byte, 10 redirect levels, 1 MiB lines, 4 MiB of

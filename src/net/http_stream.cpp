@@ -4,6 +4,7 @@
 #include <chrono>
 #include <climits>
 #include <cstring>
+#include <string_view>
 
 #include "net/http_client.h"
 #include "runtime/text.h"
@@ -19,6 +20,9 @@ constexpr std::size_t kBufferSize = std::size_t{1} << 16;
 constexpr int kWaitSliceMs = 5;
 
 using Steady = std::chrono::steady_clock;
+
+// The headers a resumed download judges its answer by (HeaderField).
+constexpr const char* kKeptFields[] = {"ETag", "Last-Modified", "Content-Range"};
 
 long long ElapsedMs(Steady::time_point since) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - since).count();
@@ -248,12 +252,34 @@ bool HttpStream::SkipHeaders() {
       headers_complete_ = line_terminated_;
       break;
     }
+    KeepField(line);
     if (!has_announced_length_ && line.find("Content-Length:") != std::string::npos) {
       has_announced_length_ = true;
       announced_length_ = HeaderNumber(line);
     }
   }
   return !failed_;
+}
+
+void HttpStream::KeepField(const std::string& line) {
+  const std::size_t colon = line.find(':');
+  if (colon == std::string::npos) return;
+  std::string_view name(line.data(), colon);
+  while (!name.empty() && static_cast<unsigned char>(name.front()) < 33) name.remove_prefix(1);
+  while (!name.empty() && static_cast<unsigned char>(name.back()) < 33) name.remove_suffix(1);
+  for (const char* kept : kKeptFields) {
+    if (!runtime::EqualsIgnoreCase(name, kept)) continue;
+    for (const auto& field : kept_fields_)
+      if (field.first == kept) return;  // the first one counts
+    kept_fields_.emplace_back(kept, HeaderValue(line));
+    return;
+  }
+}
+
+std::string HttpStream::HeaderField(const std::string& name) const {
+  for (const auto& field : kept_fields_)
+    if (runtime::EqualsIgnoreCase(field.first, name)) return field.second;
+  return "";
 }
 
 }  // namespace corvane

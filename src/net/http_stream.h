@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/socket.h"
@@ -69,6 +70,11 @@ class HttpStream {
   // than the end of the data): a response cut off before its body.
   bool HeadersComplete() const { return headers_complete_; }
   long long AnnouncedLength() const { return announced_length_; }
+  // The value of the first "ETag", "Last-Modified" or "Content-Range"
+  // header SkipHeaders saw (name given in any letter case; only these are
+  // kept, so that endless headers cost no memory), trimmed; empty when there
+  // was none.
+  std::string HeaderField(const std::string& name) const;
   // The status code of the response's first line ("HTTP/1.0 404 Not Found"
   // gives 404); 0 while none has been read or when that line is no status
   // line.  Read once, by the first ReadHeaderLine.
@@ -89,6 +95,8 @@ class HttpStream {
   // Makes at least one byte available in the buffer; false at the end or on failure.
   bool Fill();
   void Fail(const char* reason);
+  // Remembers a header line's value when HeaderField may be asked for it.
+  void KeepField(const std::string& line);
 
   std::unique_ptr<runtime::Socket> socket_;
   int read_idle_ms_;
@@ -106,6 +114,7 @@ class HttpStream {
   bool status_line_read_ = false;
   int status_code_ = 0;
   long long announced_length_ = -1;
+  std::vector<std::pair<std::string, std::string>> kept_fields_;  // name as listed, value
 };
 
 // The number after the first ':' of a header line, trimmed of code units

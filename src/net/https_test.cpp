@@ -7,6 +7,7 @@
 
 #include "log/activity_log.h"
 #include "net/connection_problem.h"
+#include "net/flaky_file_server.h"
 #include "net/http_test_fixture.h"
 #include "net/tls_socket.h"
 #include "net/tls_test_server.h"
@@ -195,6 +196,27 @@ TEST_F(HttpsTest, UnreadableTrustStoresAreLoggedAndTrustNothing) {
 #endif
   EXPECT_NE(log.find("(CORVANE_CA_FILE) cannot be read"), std::string::npos) << log;
   EXPECT_NE(log.find("the certificate of 127.0.0.1 is not trusted"), std::string::npos) << log;
+}
+
+// A cut inside TLS: the part is kept and the rest asked for in a new TLS
+// exchange with its Range line.
+TEST_F(HttpsTest, ACutTransferResumesOverTls) {
+  testing::FlakyFile file;
+  file.body = kPackage;
+  file.cuts = {100000};
+  file.Install(server_, "/pkg.zip");
+  TlsFront front(server_.Port(), {"good"});
+  ASSERT_TRUE(front.Ready());
+  const std::string url = Url("127.0.0.1", front.Port(0), "/pkg.zip");
+  std::vector<long long> kept;
+  for (int result : {0, 1}) {
+    Resume resume;
+    EXPECT_EQ(DownloadFile(url, dir_ / "pkg.zip", [](float) {}, 128, nullptr, &resume), result);
+    kept.push_back(resume.kept);
+  }
+  EXPECT_EQ(kept, (std::vector<long long>{0, 100000}));
+  EXPECT_TRUE(dir_.Read("pkg.zip") == kPackage);
+  EXPECT_EQ(testing::FlakyFile::RangeLines(server_), (std::vector<std::string>{"", "Range: bytes=100000-"}));
 }
 
 TEST(Ipv4BytesTest, OnlyDottedQuadsAreAddresses) {

@@ -32,6 +32,7 @@ class SystemClock : public Clock {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
   }
+  std::int64_t UnixSeconds() override { return static_cast<std::int64_t>(std::time(nullptr)); }
   void SleepMs(int ms) override {
     if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
   }

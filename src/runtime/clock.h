@@ -19,6 +19,8 @@ class Clock {
   virtual LocalTime Now() = 0;
   // Milliseconds from an arbitrary start, never going back.
   virtual std::int64_t MonotonicMs() = 0;
+  // Seconds since 1970-01-01 UTC (ages of files).
+  virtual std::int64_t UnixSeconds() = 0;
   virtual void SleepMs(int ms) = 0;
 };
 
@@ -29,8 +31,10 @@ class FakeClock : public Clock {
  public:
   LocalTime now;
   std::int64_t ms = 0;
+  std::int64_t unix_seconds = 0;
   LocalTime Now() override { return now; }
   std::int64_t MonotonicMs() override { return ms; }
+  std::int64_t UnixSeconds() override { return unix_seconds; }
   void SleepMs(int d) override { ms += d; }
 };
 

@@ -58,6 +58,9 @@ class FileSystem {
   // Null on failure.
   virtual std::unique_ptr<WriteStream> OpenWrite(const std::string& path) = 0;
   virtual std::unique_ptr<ReadStream> OpenRead(const std::string& path) = 0;
+  // Adds bytes at the end of an existing plain file (a kept partial
+  // download); null when it is missing, is a link or cannot be opened.
+  virtual std::unique_ptr<WriteStream> OpenAppend(const std::string& path) = 0;
 
   // Names in the order the system returns them, without "." and ".."; nullopt
   // when the folder cannot be listed.
@@ -87,6 +90,9 @@ class FileSystem {
   virtual bool Rename(const std::string& from, const std::string& to) = 0;
   // Size in bytes, -1 when missing.
   virtual long long FileSize(const std::string& path) = 0;
+  // When the file was last written, in seconds since 1970-01-01 UTC; nullopt
+  // when it is missing.
+  virtual std::optional<std::int64_t> ModifiedTime(const std::string& path) = 0;
   virtual std::string CurrentFolder() = 0;
   virtual bool ChangeFolder(const std::string& path) = 0;
   virtual bool SetExecutable(const std::string& path) = 0;
@@ -107,6 +113,7 @@ class FileSystemWrapper : public FileSystem {
   bool AppendFile(const std::string& p, const std::string& b) override { return t_.AppendFile(p, b); }
   std::unique_ptr<WriteStream> OpenWrite(const std::string& p) override { return t_.OpenWrite(p); }
   std::unique_ptr<ReadStream> OpenRead(const std::string& p) override { return t_.OpenRead(p); }
+  std::unique_ptr<WriteStream> OpenAppend(const std::string& p) override { return t_.OpenAppend(p); }
   std::optional<std::vector<std::string>> ListFolder(const std::string& p) override { return t_.ListFolder(p); }
   FileKind Kind(const std::string& p) override { return t_.Kind(p); }
   bool IsLink(const std::string& p) override { return t_.IsLink(p); }
@@ -121,6 +128,7 @@ class FileSystemWrapper : public FileSystem {
   bool DeleteFolder(const std::string& p) override { return t_.DeleteFolder(p); }
   bool Rename(const std::string& f, const std::string& t) override { return t_.Rename(f, t); }
   long long FileSize(const std::string& p) override { return t_.FileSize(p); }
+  std::optional<std::int64_t> ModifiedTime(const std::string& p) override { return t_.ModifiedTime(p); }
   std::string CurrentFolder() override { return t_.CurrentFolder(); }
   bool ChangeFolder(const std::string& p) override { return t_.ChangeFolder(p); }
   bool SetExecutable(const std::string& p) override { return t_.SetExecutable(p); }

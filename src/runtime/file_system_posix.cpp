@@ -261,6 +261,18 @@ class PosixFileSystem : public FileSystem {
     return std::make_unique<PosixWriteStream>(fd);
   }
 
+  std::unique_ptr<WriteStream> OpenAppend(const std::string& path) override {
+    if (IsIncbin(path) || path.empty()) return nullptr;
+    int fd = Sys(::open, Resolve(path).c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return nullptr;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      ::close(fd);
+      return nullptr;
+    }
+    return std::make_unique<PosixWriteStream>(fd);
+  }
+
   std::unique_ptr<ReadStream> OpenRead(const std::string& path) override {
     if (IsIncbin(path)) {
       const std::string* r = EmbeddedResource(path.substr(std::strlen(kIncbinPrefix)));
@@ -374,6 +386,12 @@ class PosixFileSystem : public FileSystem {
     struct stat st;
     if (path.empty() || Sys(::stat, Resolve(path).c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return -1;
     return static_cast<long long>(st.st_size);
+  }
+
+  std::optional<std::int64_t> ModifiedTime(const std::string& path) override {
+    struct stat st;
+    if (IsIncbin(path) || path.empty() || Sys(::stat, Resolve(path).c_str(), &st) != 0) return std::nullopt;
+    return static_cast<std::int64_t>(st.st_mtime);
   }
 
   std::string CurrentFolder() override {

@@ -166,6 +166,18 @@ class Win32FileSystem : public FileSystem {
     return std::make_unique<Win32WriteStream>(h);
   }
 
+  std::unique_ptr<WriteStream> OpenAppend(const std::string& path) override {
+    if (IsIncbin(path) || path.empty()) return nullptr;
+    const DWORD attributes = Attributes(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+      return nullptr;
+    HANDLE h = ::CreateFileW(WidePath(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32WriteStream>(h);
+  }
+
   std::unique_ptr<ReadStream> OpenRead(const std::string& path) override {
     if (IsIncbin(path)) {
       const std::string* r = Resource(path);
@@ -291,6 +303,16 @@ class Win32FileSystem : public FileSystem {
     if (!::GetFileAttributesExW(WidePath(path).c_str(), GetFileExInfoStandard, &data)) return -1;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -1;
     return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  }
+
+  std::optional<std::int64_t> ModifiedTime(const std::string& path) override {
+    if (IsIncbin(path) || path.empty()) return std::nullopt;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExW(WidePath(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    // 100-nanosecond steps since 1601-01-01.
+    const std::int64_t ticks = (static_cast<std::int64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                               data.ftLastWriteTime.dwLowDateTime;
+    return (ticks - 116444736000000000LL) / 10000000LL;
   }
 
   std::string CurrentFolder() override {

@@ -147,17 +147,21 @@ TEST(StartUp, OkOnTheToolchainQuestionAsksForTheSvnFolderAndLeaves) {
 }
 
 // The leftovers of a killed run go at the next start: our temporaries where
-// the journal says we were writing and in our own folders, and an older
-// version's; a user's files, whatever their names, stay.
+// the journal says we were writing and in our own folders, an older
+// version's, a part without its note; a user's files, whatever their names,
+// and a part that can be resumed stay.
 TEST(StartUp, LeftoversOfAKilledRunAreSweptAndLogged) {
   AppHarness app;
   app.ServeStandardFiles();
   app.ServeCatalogue("english", app.Catalogue(Programs(1)));
   app.PrepareHome();
   const std::vector<std::string> ours = {"tarnic/mod/.corvane-a1b2c3d4.tmp", "download/.corvane-00000000.tmp",
-                                         "download/pkg.zip.part", "data/conf.txt.tmp4711_0"};
+                                         "download/pkg.zip.part", "data/conf.txt.tmp4711_0",
+                                         "download/gone.zip.part.note"};
+  // A part with its note is resumed by the next download of its file.
   const std::vector<std::string> users = {"tarnic/mod/keep.txt.corvane-part", "tarnic/.corvane-a1b2c3d4.tmp",
-                                          "tarnic/mod/notes.part", "download/.corvane-a1b2c3d4.tmp.zip"};
+                                          "tarnic/mod/notes.part", "download/.corvane-a1b2c3d4.tmp.zip",
+                                          "download/half.zip.part", "download/half.zip.part.note"};
   for (const auto& f : ours) app.home.Write(f, "left");
   for (const auto& f : users) app.home.Write(f, "user's");
   app.home.Write("data/temporaries.txt", app.home / "tarnic/mod\r\n" + app.home / "gone\r\n");

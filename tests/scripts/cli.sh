@@ -4,7 +4,7 @@
 # http.server), and against a slow server for Ctrl-C.  Checks output, JSON,
 # exit codes, a dead first mirror, a ZIP with rules, an installer, a MESSAGE,
 # a MinGW package (restart wanted), no server, a bad ID, no terminal, and
-# SIGINT in mid-download leaving nothing that looks finished.
+# SIGINT in mid-download leaving nothing that looks finished (the part kept to resume).
 #   cli.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
 BUILD="${1:?build folder}"
@@ -238,16 +238,17 @@ grep -q 'restart' "$WORK/out" || fail "the wanted restart is not said"
 
 "$BIN" download SLOW --home "$SLOW_HOME" --server "$SERVER" </dev/null >"$WORK/out" 2>"$WORK/err" &
 CLI_PID=$!
-# The transfer's temporary file beside the package (SIZE: "-size +0" for one with bytes).
-partial() { [ -n "$(find "$SLOW_HOME/download" -name '.corvane-*.tmp' ${1:-} 2>/dev/null)" ]; }
-for _ in $(seq 1 200); do partial "-size +0" && break; sleep 0.05; done
-partial "-size +0" || fail "the slow download did not start"
+# The transfer's part beside the package, with bytes in it.
+partial() { [ -n "$(find "$SLOW_HOME/download" -name 'slow.zip.part' -size +0 2>/dev/null)" ]; }
+for _ in $(seq 1 200); do partial && break; sleep 0.05; done
+partial || fail "the slow download did not start"
 kill -INT "$CLI_PID"
 wait "$CLI_PID"
 code=$?
 expect_code 130 "Ctrl-C in mid-download"
 [ -e "$SLOW_HOME/download/slow.zip" ] && fail "an interrupted download looks finished"
-partial && fail "an interrupted download left its partial file"
+partial && [ -f "$SLOW_HOME/download/slow.zip.part.note" ] || fail "an interrupted download did not keep its part to resume"
+compgen -G "$SLOW_HOME/download/.corvane-*.tmp" >/dev/null && fail "an interrupted download left a temporary file"
 grep -q 'interrupted' "$WORK/err" || fail "the interruption is not said"
 
 # A signed catalogue whose record has no checksum: refused, for trust reasons.

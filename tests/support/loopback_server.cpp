@@ -259,7 +259,20 @@ void LoopbackServer::AcceptLoop() {
   }
 }
 
-Reply LoopbackServer::Choose(const std::string& method, const std::string& path) {
+void LoopbackServer::Answer(const std::string& method, const std::string& path,
+                            std::function<Reply(const std::string& request)> make) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  makers_[method + " " + path] = std::move(make);
+}
+
+Reply LoopbackServer::Choose(const std::string& method, const std::string& path, const std::string& request) {
+  std::function<Reply(const std::string&)> make;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto maker = makers_.find(method + " " + path);
+    if (maker != makers_.end()) make = maker->second;
+  }
+  if (make) return make(request);
   std::lock_guard<std::mutex> lock(mutex_);
   auto it = rules_.find(method + " " + path);
   if (it == rules_.end()) return otherwise_;
@@ -292,7 +305,7 @@ void LoopbackServer::Handle(int fd, std::size_t index) {
   }
 
   if (!received.empty()) {
-    Reply reply = Choose(method, path);
+    Reply reply = Choose(method, path, received);
     for (const Reply::Step& s : reply.Steps()) {
       bool go_on = true;
       switch (s.kind) {

@@ -24,6 +24,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -84,6 +85,11 @@ class LoopbackServer {
   std::string Url(const std::string& path) const;
 
   void On(const std::string& method, const std::string& path, Reply reply);
+  // Answers every request for method and path with what make returns for
+  // the request's bytes (a server that reads its headers, such as Range);
+  // make runs on the connection's thread.  Takes precedence over On.
+  void Answer(const std::string& method, const std::string& path,
+              std::function<Reply(const std::string& request)> make);
   // HEAD answers HeadReply(body size), GET answers OkReply(body).
   void Serve(const std::string& path, const std::string& body);
   void Otherwise(Reply reply);
@@ -104,7 +110,7 @@ class LoopbackServer {
  private:
   void AcceptLoop();
   void Handle(int fd, std::size_t index);
-  Reply Choose(const std::string& method, const std::string& path);
+  Reply Choose(const std::string& method, const std::string& path, const std::string& request);
   bool WaitOrStop(int ms);  // false when stopping
 
   int listener_ = -1;
@@ -113,6 +119,7 @@ class LoopbackServer {
   std::condition_variable wake_;
   bool stopping_ = false;
   std::map<std::string, std::vector<Reply>> rules_;
+  std::map<std::string, std::function<Reply(const std::string&)>> makers_;
   std::map<std::string, std::size_t> used_;
   Reply otherwise_;
   std::vector<Request> requests_;
