@@ -88,7 +88,8 @@ CorvaneRun RunCorvane(tk::HeadlessBackend& ui, const std::string& url, const std
   const Clock::time_point start = Clock::now();
   // An empty local path: the file goes to the program folder's "download",
   // as in the wizard.
-  BodyCheck body{sha256};
+  BodyCheck body;
+  body.expected_sha256 = sha256;
   const int result = DownloadFile(url, "", callback, kChunk, sha256.empty() ? nullptr : &body);
   run.ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
   run.cpu_ms = OwnCpuMs() - cpu_before;

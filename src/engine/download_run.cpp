@@ -88,7 +88,8 @@ bool DownloadRun::Step() {
   DownloadObserver* observer = observer_;
   // Bytes that are not the package fail like any broken transfer, so the
   // mirror rule moves on from a URL that serves something else.
-  BodyCheck check{ExpectedSha256(*currentProgram)};
+  BodyCheck check;
+  check.expected_sha256 = ExpectedSha256(*currentProgram);
   Resume resume;
   resume.started = [observer](long long kept, long long total) { observer->TransferStarted(kept, total); };
   const int result = DownloadFile(ResolveLocation(currentProgram->url), "",
