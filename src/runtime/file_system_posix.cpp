@@ -38,7 +38,9 @@ std::string Slashes(const std::string& path) {
 
 class PosixWriteStream : public WriteStream {
  public:
-  explicit PosixWriteStream(int fd) : fd_(fd) { buffer_.reserve(kBuffer); }
+  // The buffer grows with the writes: a stream written in large blocks (the
+  // log's) or in one small piece allocates no 64 KiB it does not need.
+  explicit PosixWriteStream(int fd) : fd_(fd) {}
   ~PosixWriteStream() override {
     if (fd_ >= 0) Close();
   }
