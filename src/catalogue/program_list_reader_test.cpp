@@ -81,6 +81,7 @@ TEST_F(ReaderTest, DescriptionAndMessageFilesComeFromLangWithCaseIgnored) {
 // The description file is chosen at load (the last header's, exact letter
 // case before folded) and read when first asked for.
 TEST_F(ReaderTest, DescriptionIsTheFileFoundAtLoadReadOnFirstUse) {
+  LANGUAGE = "english";  // so that [Dup] and [dup] name their files exactly
   dir_.Write("lang/Dup.english.txt", "upper");
   dir_.Write("lang/dup.english.txt", "lower");
   dir_.Write("lang/a.english.txt", "of a");
