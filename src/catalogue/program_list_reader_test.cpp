@@ -82,10 +82,10 @@ TEST_F(ReaderTest, DescriptionAndMessageFilesComeFromLangWithCaseIgnored) {
 // case before folded) and read when first asked for.
 TEST_F(ReaderTest, DescriptionIsTheFileFoundAtLoadReadOnFirstUse) {
   LANGUAGE = "english";  // so that [Dup] and [dup] name their files exactly
-  dir_.Write("lang/Dup.english.txt", "upper");
-  dir_.Write("lang/dup.english.txt", "lower");
-  dir_.Write("lang/a.english.txt", "of a");
-  dir_.Write("lang/gone.english.txt", "removed before use");
+  for (const char* file : {"Dup:upper", "dup:lower", "a:of a", "gone:removed before use"}) {
+    const std::string text = file;
+    dir_.Write("lang/" + text.substr(0, text.find(':')) + ".english.txt", text.substr(text.find(':') + 1));
+  }
   ReadProgramList(
       "[Dup]\nNAME=1\n[/]\n[dup]\nNAME=2\n[/]\n[a]\nNAME=3\n[nofile]\n[/]\n"
       "[a]\nNAME=4\n[DUP]\n[/]\n[gone]\nNAME=5\n[/]\n");
