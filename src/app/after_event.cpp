@@ -7,6 +7,7 @@
 #include "app/program_list_view.h"
 #include "app/start_page.h"
 #include "catalogue/package_check.h"
+#include "catalogue/program_list_reader.h"
 #include "install/install_page.h"
 #include "install/package_scan.h"
 #include "settings/messages.h"
@@ -71,7 +72,7 @@ void ShowProgramDetails() {
       webLink->SetUrl(p->web);
       webLink->SetText(p->web);
     }
-    if (descriptionArea) descriptionArea->SetText(p->Longdesc);
+    if (descriptionArea) descriptionArea->SetText(LongDescription(*p));
   }
   loopState.lastCurrentRow = row;
 }

@@ -55,13 +55,13 @@ TEST_P(CatalogueEndToEndSchemes, CatalogueServedByAWebServerIsFetchedReadAndDesc
   ASSERT_THAT(FullNames(), ElementsAre("Debugger", "Editor Tarnic"));
   EXPECT_THAT(programList[1]->urls, ElementsAre("http://f.test/editor.zip", "http://m.test/editor.zip"));
   EXPECT_EQ(programList[1]->path, "\\tools\\editor");
-  EXPECT_EQ(programList[1]->Longdesc, "");
+  EXPECT_EQ(LongDescription(*programList[1]), "");
 
   FetchProgramInfo();
   LoadProgramList();
   ASSERT_EQ(programList.size(), 2u);
-  EXPECT_EQ(programList[0]->Longdesc, "dbg.italiano.txt \xC3\xA8");
-  EXPECT_EQ(programList[1]->Longdesc, "editor.italiano.txt \xC3\xA8");
+  EXPECT_EQ(LongDescription(*programList[0]), "dbg.italiano.txt \xC3\xA8");
+  EXPECT_EQ(LongDescription(*programList[1]), "editor.italiano.txt \xC3\xA8");
   EXPECT_EQ(dir_.Read("lang/editor.info.english.txt"), dir_.Read(site + "editor.info.english.txt"));
   EXPECT_EQ(dir_.Read("data/win32.app.english.txt"), dir_.Read(site + "win32.app.english.txt"));
   EXPECT_TRUE(toolkit.backend().Boxes().empty());

@@ -42,8 +42,11 @@ std::string EnglishInfoFileName(const std::string& identifier) {
 }
 
 bool IsPlainFileName(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." &&
-         name.find_first_of("/\\:") == std::string::npos;
+  if (name.empty() || name == "." || name == "..") return false;
+  for (char c : name) {
+    if (c == '/' || c == '\\' || c == ':') return false;
+  }
+  return true;
 }
 
 }  // namespace corvane

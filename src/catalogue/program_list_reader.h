@@ -6,10 +6,13 @@
 // A header without a preceding "[/]" carries the values read so far over to
 // the new identifier; a record is added only when its "[/]" is read.  Each
 // record takes its long description from "lang/<identifier>.<LANGUAGE>.txt"
-// and its MESSAGE= value names a file in "lang" whose text replaces it.
+// (found at load, read when first asked for) and its MESSAGE= value names a
+// file in "lang" whose text replaces it.
 #pragma once
 
 #include <string>
+
+#include "catalogue/tprogram.h"
 
 namespace corvane {
 
@@ -33,5 +36,11 @@ bool LooksLikeCatalogue(const std::string& bytes);
 // empty first), logging as it goes.  Never fails: lines it cannot use are
 // ignored.
 void ReadProgramList(const std::string& bytes);
+
+// The record's long description: Longdesc, first filled from the description
+// file the reader found for it (the file as it is now; empty when it has gone
+// since).  Reading the files of every record at load would cost more than the
+// rest of a large catalogue's load, and only the records looked at need them.
+const std::string& LongDescription(tprogram& record);
 
 }  // namespace corvane

@@ -65,9 +65,9 @@ TEST_F(ReaderTest, DescriptionAndMessageFilesComeFromLangWithCaseIgnored) {
       "[Abc]\nNAME=A\nMESSAGE=SETUP_MSG.TXT\nDESC=d\n[/]\n"
       "[latin]\nNAME=B\nMESSAGE=missing.txt\n[/]\n[none]\nNAME=C\n[/]\n");
   ASSERT_EQ(programList.size(), 3u);
-  EXPECT_EQ(programList[0]->Longdesc, "Prima\r\nSeconda \xC3\xA8");
-  EXPECT_EQ(programList[1]->Longdesc, "caf\xC3\xA9");
-  EXPECT_EQ(programList[2]->Longdesc, "");
+  EXPECT_EQ(LongDescription(*programList[0]), "Prima\r\nSeconda \xC3\xA8");
+  EXPECT_EQ(LongDescription(*programList[1]), "caf\xC3\xA9");
+  EXPECT_EQ(LongDescription(*programList[2]), "");
   EXPECT_EQ(programList[0]->message, "Close the IDE first.");
   EXPECT_EQ(programList[1]->message, "missing.txt");
   auto log = LoggedTexts();
@@ -76,6 +76,26 @@ TEST_F(ReaderTest, DescriptionAndMessageFilesComeFromLangWithCaseIgnored) {
   EXPECT_THAT(log, Contains(" File: <Close the IDE first.> caricato..."));
   EXPECT_THAT(log, Contains(" Reading file <Close the IDE first.>"));  // tried again on the next line
   EXPECT_THAT(log, Not(Contains(" File: <missing.txt> caricato...")));
+}
+
+// The description file is chosen at load (the last header's, exact letter
+// case before folded) and read when first asked for.
+TEST_F(ReaderTest, DescriptionIsTheFileFoundAtLoadReadOnFirstUse) {
+  LANGUAGE = "english";  // so that [Dup] and [dup] name their files exactly
+  for (const char* file : {"Dup:upper", "dup:lower", "a:of a", "gone:removed before use"}) {
+    const std::string text = file;
+    dir_.Write("lang/" + text.substr(0, text.find(':')) + ".english.txt", text.substr(text.find(':') + 1));
+  }
+  ReadProgramList(
+      "[Dup]\nNAME=1\n[/]\n[dup]\nNAME=2\n[/]\n[a]\nNAME=3\n[nofile]\n[/]\n"
+      "[a]\nNAME=4\n[DUP]\n[/]\n[gone]\nNAME=5\n[/]\n");
+  ASSERT_EQ(programList.size(), 5u);
+  dir_.Write("lang/a.english.txt", "of a, changed");
+  runtime::Fs().DeleteFile("lang/gone.english.txt");
+  const std::string folded = LongDescription(*programList[3]);
+  const char* expected[] = {"upper", "lower", "of a, changed", nullptr, ""};
+  for (int i : {0, 1, 2, 4}) EXPECT_EQ(LongDescription(*programList[i]), expected[i]) << "record " << i + 1;
+  EXPECT_TRUE(folded == "upper" || folded == "lower") << folded;  // the first listed of the two
 }
 
 }  // namespace

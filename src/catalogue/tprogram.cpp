@@ -1,7 +1,10 @@
 #include "catalogue/tprogram.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
+#include <string_view>
+#include <utility>
 
 #include "runtime/text.h"
 #include "toolkit/toolkit.h"
@@ -37,9 +40,45 @@ ProgramPtr tprogram::AddFromArray(const std::vector<std::string>& slots) {
   return InsertSorted(FromArray(slots));
 }
 
-void tprogram::AddAll(const std::vector<ProgramPtr>& records) {
-  std::vector<ProgramPtr> batch = records;
-  std::stable_sort(batch.begin(), batch.end(), SortsBefore);
+void tprogram::AddAll(std::vector<ProgramPtr> records) {
+  // Sorted by a number made of eight bytes of each name, taken from where the
+  // names start to differ: it decides most comparisons without following
+  // every record of a large catalogue to its name.  Names whose numbers are
+  // equal are compared whole.
+  std::size_t common = records.empty() ? 0 : records.front()->fullname.size();
+  for (const ProgramPtr& p : records) {
+    const std::string& first = records.front()->fullname;
+    const std::size_t n = std::min(common, p->fullname.size());
+    common = static_cast<std::size_t>(std::mismatch(first.begin(), first.begin() + n, p->fullname.begin()).first -
+                                      first.begin());
+  }
+  struct Entry {
+    std::uint64_t key;
+    std::string_view name;
+    std::size_t index;
+  };
+  std::vector<Entry> order;
+  order.reserve(records.size());
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const std::string_view name = std::string_view(records[i]->fullname).substr(common);
+    std::uint64_t key = 0;
+    for (std::size_t k = 0; k < 8; ++k) {
+      key = (key << 8) | (k < name.size() ? static_cast<unsigned char>(name[k]) : 0u);
+    }
+    order.push_back({key, name, i});
+  }
+  // Bytes compare unsigned, as Compare does; a missing byte counts as 0, so
+  // only equal numbers can hide a difference.
+  std::stable_sort(order.begin(), order.end(), [](const Entry& a, const Entry& b) {
+    return a.key != b.key ? a.key < b.key : a.name < b.name;
+  });
+  std::vector<ProgramPtr> batch;
+  batch.reserve(records.size());
+  for (const Entry& entry : order) batch.push_back(std::move(records[entry.index]));
+  if (programList.empty()) {
+    programList = std::move(batch);
+    return;
+  }
   // The merge takes the list's record first among equal names, as one-by-one
   // insertion after every existing record of the same name does.
   std::vector<ProgramPtr> merged;
@@ -50,27 +89,35 @@ void tprogram::AddAll(const std::vector<ProgramPtr>& records) {
 }
 
 ProgramPtr tprogram::FromArray(const std::vector<std::string>& slots) {
-  auto slot = [&slots](std::size_t i) -> const std::string& {
-    static const std::string kEmpty;
-    return i < slots.size() ? slots[i] : kEmpty;
+  std::vector<std::string> copy = slots;
+  return FromArray(std::move(copy));
+}
+
+ProgramPtr tprogram::FromArray(std::vector<std::string>&& slots) {
+  if (slots.size() < kSlotCount) slots.resize(kSlotCount);
+  auto take = [&slots](std::size_t i) {
+    std::string text = std::move(slots[i]);
+    slots[i].clear();  // a moved-from text is not promised to be empty
+    return text;
   };
   auto p = std::make_shared<tprogram>();
-  p->name = runtime::ToUpper(slot(0));
-  p->fullname = slot(1);
-  p->urls = runtime::Split(slot(2), "|");
-  if (p->urls.empty()) p->urls.push_back("");
-  p->url = p->urls.front();
-  p->desc = slot(3);
-  p->Longdesc = slot(4);
-  p->web = slot(5);
-  p->author = slot(6);
-  p->license = slot(7);
-  p->message = slot(8);
-  p->path = slot(9);
-  p->copy = slot(10);
-  p->backup = slot(11);
-  p->fDelete = slot(12);
-  p->sha256 = slot(13);
+  p->name = runtime::ToUpper(slots[0]);
+  slots[0].clear();
+  p->fullname = take(1);
+  p->urls = runtime::Split(slots[2], "|");
+  slots[2].clear();
+  p->url = p->urls.front();  // Split gives at least one text
+  p->desc = take(3);
+  p->Longdesc = take(4);
+  p->web = take(5);
+  p->author = take(6);
+  p->license = take(7);
+  p->message = take(8);
+  p->path = take(9);
+  p->copy = take(10);
+  p->backup = take(11);
+  p->fDelete = take(12);
+  p->sha256 = take(13);
   return p;
 }
 

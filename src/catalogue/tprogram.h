@@ -23,7 +23,7 @@ struct tprogram {
   std::string url;                 // address in use; urls[what_url]
   std::vector<std::string> urls;   // every download address
   std::string desc;                // one-line description
-  std::string Longdesc;            // whole text of its description file
+  std::string Longdesc;            // whole text of its description file (see LongDescription)
   std::string author;
   std::string web;
   std::string license;
@@ -36,6 +36,7 @@ struct tprogram {
   std::string backup;              // backup rule
   std::string sha256;              // SHA-256 of the package as the catalogue gives it (SHA256=)
   int signed_list = 0;             // 1 when it came from a list file whose signature verified
+  std::string description_file;    // its description file in "lang", not read into Longdesc yet
 
   // 1 when this record's fullname sorts after other's (case-sensitive), else 0.
   int Compare(const tprogram& other) const;
@@ -52,9 +53,11 @@ struct tprogram {
   static ProgramPtr AddFromArray(const std::vector<std::string>& slots);
   // Builds a record from the slots as AddFromArray does, without adding it.
   static ProgramPtr FromArray(const std::vector<std::string>& slots);
+  // The same, moving the texts out of slots (left as many texts, all empty).
+  static ProgramPtr FromArray(std::vector<std::string>&& slots);
   // Adds records in one pass: programList ends in the order that adding them
   // one by one with AddFromArray would give.
-  static void AddAll(const std::vector<ProgramPtr>& records);
+  static void AddAll(std::vector<ProgramPtr> records);
   // Builds a record from the given fields (name turned to upper case),
   // inserts it at its sorted place and returns it.
   static ProgramPtr Add(const std::string& name, const std::string& fullname,

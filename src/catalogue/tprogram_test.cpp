@@ -10,31 +10,47 @@
 namespace corvane {
 namespace {
 
-// Records with few distinct names (upper case before lower, Latin-1 last),
-// added one by one and then as a batch: the list must be in exactly the order
-// a stable sort of the records in their order of addition gives.
+// Records with few distinct names (upper case before lower, Latin-1 last;
+// then names that share a long beginning, differ only far into it or only
+// by a NUL), added one by one and then as a batch: the list must be in
+// exactly the order a stable sort of the records in their order of addition
+// gives.
 TEST(ProgramList, AddingKeepsTheOrderOfAStableSort) {
-  tprogram::ClearAll();
-  std::mt19937 random(7);
-  const std::vector<std::string> names = {"B", "a", "A", "b", "", "Ab", "aB", "\xC3\xA9"};
-  std::vector<std::pair<std::string, int>> added;
-  std::vector<ProgramPtr> batch;
-  for (int i = 0; i < 600; ++i) {
-    std::string name = names[random() % names.size()];
-    std::vector<std::string> slots = {"id", name, "", std::to_string(i)};
-    if (i < 300) {
-      tprogram::AddFromArray(slots);
-    } else {
-      batch.push_back(tprogram::FromArray(slots));
+  const std::vector<std::vector<std::string>> name_sets = {
+      {"B", "a", "A", "b", "", "Ab", "aB", "\xC3\xA9"},
+      {"Tarnic tool", "Tarnic tool A", "Tarnic toolbox 0123456789b", "Tarnic toolbox 0123456789a",
+       std::string("Tarnic tool\0", 12), "Tarnic tool\xC3\xA9", "Tarnic toolbox 0123456789"},
+  };
+  for (const auto& names : name_sets) {
+    tprogram::ClearAll();
+    std::mt19937 random(7);
+    std::vector<std::pair<std::string, int>> added;
+    std::vector<ProgramPtr> batch;
+    for (int i = 0; i < 600; ++i) {
+      std::string name = names[random() % names.size()];
+      std::vector<std::string> slots = {"id", name, "", std::to_string(i)};
+      if (i < 300) {
+        tprogram::AddFromArray(slots);
+      } else {
+        batch.push_back(tprogram::FromArray(slots));
+      }
+      added.emplace_back(name, i);
     }
-    added.emplace_back(name, i);
-  }
-  tprogram::AddAll(batch);
-  std::stable_sort(added.begin(), added.end(),
-                   [](const auto& x, const auto& y) { return x.first < y.first; });
-  ASSERT_EQ(programList.size(), added.size());
-  for (std::size_t i = 0; i < added.size(); ++i) {
-    EXPECT_EQ(programList[i]->desc, std::to_string(added[i].second)) << "at " << i;
+    tprogram::AddAll(batch);
+    std::stable_sort(added.begin(), added.end(),
+                     [](const auto& x, const auto& y) { return x.first < y.first; });
+    ASSERT_EQ(programList.size(), added.size());
+    for (std::size_t i = 0; i < added.size(); ++i) {
+      EXPECT_EQ(programList[i]->desc, std::to_string(added[i].second)) << "at " << i << " of " << names[1];
+    }
+    // A batch alone (an empty list before it) keeps the same order.
+    tprogram::ClearAll();
+    tprogram::AddAll(batch);
+    for (std::size_t i = 1; i < programList.size(); ++i) {
+      EXPECT_LE(programList[i - 1]->fullname, programList[i]->fullname);
+      if (programList[i - 1]->fullname == programList[i]->fullname)
+        EXPECT_LT(std::stoi(programList[i - 1]->desc), std::stoi(programList[i]->desc));
+    }
   }
   tprogram::ClearAll();
 }

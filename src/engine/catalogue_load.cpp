@@ -38,6 +38,7 @@ bool LoadDescription(tprogram& record) {
   auto bytes = fs.ReadFile(path);
   if (!bytes) return false;
   record.Longdesc = runtime::DecodeWholeText(*bytes);
+  record.description_file.clear();  // read now: LongDescription has nothing left to read
   return true;
 }
 

@@ -1,5 +1,7 @@
 #include "install/extract_zip.h"
 
+#include <unordered_set>
+
 #include "install/change_guard.h"
 #include "install/entry_name.h"
 #include "install/target_guard.h"
@@ -68,6 +70,7 @@ int Extract(const std::string& archive_in, const std::string& destination_in, co
     LogLine("Create dir <" + own + "> =" + (made ? "1" : "0"));
   }
   if (own_folder == 1) destination = own;
+  std::unordered_set<std::string> checked_folders;
 
   for (int i = 0; i < zip.Count(); ++i) {
     const ZipEntry* entry = zip.Entry(i);
@@ -93,14 +96,27 @@ int Extract(const std::string& archive_in, const std::string& destination_in, co
       ++*failed;
       continue;
     }
-    std::string link = LinkBelow(root, out_path, true);
+    // A folder found free of links once stays so: the archive's own links
+    // are refused, so only its last name needs looking at for the next
+    // entries in it, rather than every level down from the root.
+    const bool folder_checked = checked_folders.count(folder_path) > 0;
+    std::string link;
+    if (!folder_checked) {
+      link = LinkBelow(root, out_path, true);
+    } else if (name.back() != '/' && fs.IsLink(out_path)) {
+      link = out_path;
+    }
     if (!link.empty()) {
       Refuse(name, "passes through the symbolic link <" + link + ">");
       ++*failed;
       continue;
     }
-    if (fs.Kind(folder_path) == runtime::kNone && (!guard || guard->BeforeCreateFolder(folder_path)))
-      fs.CreateFolderWithParents(folder_path);
+    if (!folder_checked) {
+      const runtime::FileKind kind = fs.Kind(folder_path);
+      const bool made = kind == runtime::kNone && (!guard || guard->BeforeCreateFolder(folder_path)) &&
+                        fs.CreateFolderWithParents(folder_path);
+      if (made || kind == runtime::kFolder) checked_folders.insert(folder_path);
+    }
     if (entry->size == 0) continue;
     bool last = false;
     if (!only_name.empty()) {

@@ -76,10 +76,15 @@ void SetLogEcho(std::ostream* stream) { echo = stream; }
 
 void LogLine(const std::string& text) {
   if (logEnabled == 0) return;
-  const std::string line = text == "*-" ? std::string(78, '-') : text;
+  static const std::string kRule(78, '-');
+  const std::string& line = text == "*-" ? kRule : text;
   const std::string stamp = runtime::FormatTime(runtime::Clk().Now());
   if (batch_depth > 0) {
-    held_file += runtime::WriteLine(stamp + " : " + line);
+    // The stamp is ASCII: only the text needs encoding.
+    held_file += stamp;
+    held_file += " : ";
+    held_file += runtime::EncodeLatin1(line);
+    held_file += "\r\n";
     held_echo += line;
     held_echo += '\n';
     if (held_file.size() + held_echo.size() > kHeldLimit) WriteHeld();

@@ -38,7 +38,9 @@ std::string Slashes(const std::string& path) {
 
 class PosixWriteStream : public WriteStream {
  public:
-  explicit PosixWriteStream(int fd) : fd_(fd) { buffer_.reserve(kBuffer); }
+  // The buffer grows with the writes: a stream written in large blocks (the
+  // log's) or in one small piece allocates no 64 KiB it does not need.
+  explicit PosixWriteStream(int fd) : fd_(fd) {}
   ~PosixWriteStream() override {
     if (fd_ >= 0) Close();
   }
@@ -125,15 +127,9 @@ constexpr int kWalkFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
 constexpr int kWalkFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 #endif
 
-// The first name in folder dir equal to part with case ignored, or "".
-std::string MatchIgnoringCase(int dir, const std::string& part) {
-  int fd = Sys(::openat, dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return "";
-  DIR* d = ::fdopendir(fd);
-  if (!d) {
-    ::close(fd);
-    return "";
-  }
+// The first name in the listing d equal to part with case ignored, or "";
+// closes d.
+std::string MatchIgnoringCase(DIR* d, const std::string& part) {
   std::string match;
   while (dirent* e = Sys(::readdir, d)) {
     if (EqualsIgnoreCase(e->d_name, part)) {
@@ -143,6 +139,18 @@ std::string MatchIgnoringCase(int dir, const std::string& part) {
   }
   ::closedir(d);
   return match;
+}
+
+// The same in folder dir.
+std::string MatchIgnoringCase(int dir, const std::string& part) {
+  int fd = Sys(::openat, dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return "";
+  DIR* d = ::fdopendir(fd);
+  if (!d) {
+    ::close(fd);
+    return "";
+  }
+  return MatchIgnoringCase(d, part);
 }
 
 // Replaces the handle dir by one on its sub-folder name; -1 when that is no folder.
@@ -164,11 +172,11 @@ class PosixFileSystem : public FileSystem {
     const std::size_t slash = p.rfind('/');
     if (slash != std::string::npos && slash > 0 && slash + 1 < p.size()) {
       const std::string parent = p.substr(0, slash), last = p.substr(slash + 1);
-      if (last != "." && last != ".." && Exists(parent)) {
-        int dir = Sys(::open, parent.c_str(), kWalkFlags);
-        if (dir >= 0) {
-          const std::string match = MatchIgnoringCase(dir, last);
-          ::close(dir);
+      if (last != "." && last != "..") {
+        // Listed straight away: a file extracted or downloaded into a folder
+        // costs this search every time it is named before it exists.
+        if (DIR* d = Sys(::opendir, parent.c_str())) {
+          const std::string match = MatchIgnoringCase(d, last);
           return parent + "/" + (match.empty() ? last : match);
         }
       }

@@ -1,6 +1,9 @@
 #include "runtime/text.h"
 
 #include <cstdlib>
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace corvane::runtime {
 namespace {
@@ -42,6 +45,13 @@ unsigned FoldLower(unsigned cp) {
 
 template <typename F>
 std::string MapCodepoints(std::string_view text, F f) {
+  bool ascii = true;
+  for (char c : text) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  if (ascii) {  // one byte a character: no decoding needed
+    std::string out(text);
+    for (char& c : out) c = static_cast<char>(f(static_cast<unsigned char>(c)));
+    return out;
+  }
   std::string out;
   out.reserve(text.size());
   std::size_t i = 0;
@@ -94,30 +104,79 @@ std::string DecodeLatin1(std::string_view bytes) {
 }
 
 std::string EncodeLatin1(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
   std::size_t i = 0;
+  while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80) ++i;
+  std::string out(text.substr(0, i));  // plain ASCII is its own encoding
+  if (i == text.size()) return out;
+  out.reserve(text.size());
   while (i < text.size()) out += static_cast<char>(NextCodepoint(text, i) & 0xFF);
   return out;
 }
 
-std::vector<std::string> ReadLines(std::string_view bytes) {
-  std::vector<std::string> lines;
-  std::string current;
-  bool open = false;
-  for (char c : bytes) {
-    if (c == '\n' || c == '\0') {
-      lines.push_back(DecodeLatin1(current));
-      current.clear();
-      open = false;
-    } else if (c != '\r') {
-      current += c;
-      open = true;
+namespace {
+
+// Whether n bytes are all ASCII other than CR, that is a line that needs no
+// decoding: tested eight bytes at a time.
+bool IsPlainAscii(const char* p, std::size_t n) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
+  constexpr std::uint64_t kCr = kOnes * '\r';
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, p + i, 8);
+    const std::uint64_t cr = w ^ kCr;  // a zero byte where a CR stands
+    if (((w | ((cr - kOnes) & ~cr)) & kHigh) != 0) return false;
+  }
+  for (; i < n; ++i) {
+    if (static_cast<unsigned char>(p[i]) >= 0x80 || p[i] == '\r') return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::size_t LineReader::Find(char c, std::size_t& cached) const {
+  // Looked for again only once passed: data of many lines, or with NUL bytes
+  // and few LF, is searched once over, not once a line.
+  if (cached == kUnknown || cached < pos_) {
+    const void* hit = std::memchr(bytes_.data() + pos_, c, bytes_.size() - pos_);
+    cached = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - bytes_.data()) : bytes_.size();
+  }
+  return cached;
+}
+
+bool LineReader::Next(std::string& line) {
+  if (pos_ >= bytes_.size()) return false;
+  const char* const data = bytes_.data();
+  const std::size_t end = std::min(Find('\n', lf_), Find('\0', nul_));
+  // A line end is consumed with its line; the data's last line may have none.
+  const std::size_t start = pos_;
+  pos_ = end < bytes_.size() ? end + 1 : end;
+
+  std::size_t stop = end;
+  if (stop > start && data[stop - 1] == '\r') --stop;  // the usual CR LF
+  if (IsPlainAscii(data + start, stop - start)) {
+    line.assign(data + start, stop - start);
+    return true;
+  }
+  line.clear();
+  for (std::size_t i = start; i < stop; ++i) {
+    const unsigned char c = static_cast<unsigned char>(data[i]);
+    if (c < 0x80) {
+      if (c != '\r') line += static_cast<char>(c);
     } else {
-      open = true;
+      line += static_cast<char>(0xC0 | (c >> 6));
+      line += static_cast<char>(0x80 | (c & 0x3F));
     }
   }
-  if (open) lines.push_back(DecodeLatin1(current));
+  return true;
+}
+
+std::vector<std::string> ReadLines(std::string_view bytes) {
+  std::vector<std::string> lines;
+  LineReader reader(bytes);
+  std::string line;
+  while (reader.Next(line)) lines.push_back(line);
   return lines;
 }
 
@@ -245,6 +304,11 @@ std::vector<std::string> Split(std::string_view text, std::string_view separator
     parts.emplace_back(text);
     return parts;
   }
+  std::size_t count = 1;
+  for (std::size_t hit = text.find(separator); hit != std::string_view::npos;
+       hit = text.find(separator, hit + separator.size()))
+    ++count;
+  parts.reserve(count);
   std::size_t pos = 0;
   while (true) {
     std::size_t hit = text.find(separator, pos);

@@ -19,6 +19,24 @@ std::string EncodeLatin1(std::string_view text);
 // of the data; CR bytes are dropped wherever they stand.  Data ending in a line
 // end gives no empty last line.  Lines are returned decoded (UTF-8).
 std::vector<std::string> ReadLines(std::string_view bytes);
+// The same lines one at a time, each decoded into a buffer the caller reuses:
+// data of a million lines costs no allocation per line.
+class LineReader {
+ public:
+  explicit LineReader(std::string_view bytes) : bytes_(bytes) {}
+  // The next line into line; false (line untouched) after the last one.
+  bool Next(std::string& line);
+
+ private:
+  static constexpr std::size_t kUnknown = static_cast<std::size_t>(-1);
+  // The first byte c at or after pos_ (the end when none), kept in cached.
+  std::size_t Find(char c, std::size_t& cached) const;
+  std::string_view bytes_;
+  std::size_t pos_ = 0;
+  std::size_t lf_ = kUnknown;
+  std::size_t nul_ = kUnknown;
+};
+
 // Joins lines as 8-bit text, every line ended with CR LF.
 std::string WriteLines(const std::vector<std::string>& lines);
 // One line as 8-bit bytes ended with CR LF.

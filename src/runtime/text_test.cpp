@@ -16,6 +16,7 @@ TEST(TextTest, LinesEndAtLfNulOrEndAndDropEveryCr) {
       {"\n\n", {"", ""}},
       {"", {}},
       {"\r", {""}},
+      {"\xE9\r\xE8\r\n\xFF", {"\xC3\xA9\xC3\xA8", "\xC3\xBF"}},  // Latin-1 around a CR
   };
   for (const auto& c : cases) EXPECT_EQ(ReadLines(c.bytes), c.lines) << "input: " << c.bytes;
 }

@@ -113,6 +113,9 @@ const char* ZipStatusText(ZipStatus status) {
 
 struct ZipReader::Position {
   unz64_file_pos pos;
+  // minizip checks the CRC itself when it knows the true size: only sizes
+  // taken from the zip64 extra field need our own check.
+  bool own_crc = true;
 };
 
 ZipReader::ZipReader() = default;
@@ -159,6 +162,7 @@ bool ZipReader::Open(const std::string& path) {
         unzGetCurrentFileInfo64(uf, &info, raw.data(), static_cast<uLong>(raw.size()), extra.data(),
                                 static_cast<uLong>(extra.size()), nullptr, 0) != UNZ_OK)
       break;
+    const ZPOS64_T stated = info.uncompressed_size;
     ApplyZip64Sizes(extra, info);
     ZipEntry e;
     e.name = (info.flag & kUtf8NameFlag) || IsValidUtf8(raw) ? raw : runtime::DecodeLatin1(raw);
@@ -171,6 +175,7 @@ bool ZipReader::Open(const std::string& path) {
     e.encrypted = (info.flag & kEncryptedFlag) != 0;
     e.crc = info.crc;
     auto p = std::make_unique<Position>();
+    p->own_crc = stated != info.uncompressed_size;
     if (unzGetFilePos64(uf, &p->pos) != UNZ_OK) break;
     entries_.push_back(std::move(e));
     positions_.push_back(std::move(p));
@@ -235,8 +240,8 @@ ZipStatus ZipReader::ExtractEntry(int index, const std::string& path, const std:
   if (fs.IsLink(path)) return ZipStatus::kLinkInTheWay;
 
   unzFile uf = static_cast<unzFile>(handle_);
-  if (unzGoToFilePos64(uf, &positions_[static_cast<std::size_t>(index)]->pos) != UNZ_OK)
-    return ZipStatus::kCannotOpen;
+  Position& position = *positions_[static_cast<std::size_t>(index)];
+  if (unzGoToFilePos64(uf, &position.pos) != UNZ_OK) return ZipStatus::kCannotOpen;
   // Only an encrypted entry is handed the password: a minizip built without
   // decryption refuses any password, and an encrypted entry read without one
   // would only give noise.
@@ -279,13 +284,14 @@ ZipStatus ZipReader::ExtractEntry(int index, const std::string& path, const std:
       status = ZipStatus::kWriteFailed;
       break;
     }
-    crc = crc32(crc, reinterpret_cast<const Bytef*>(buffer.data()), static_cast<uInt>(n));
+    if (position.own_crc) crc = crc32(crc, reinterpret_cast<const Bytef*>(buffer.data()), static_cast<uInt>(n));
   }
   // minizip checks the CRC only when the whole stated size was read, so an
   // entry that ends early is caught by its length.
   if (status == ZipStatus::kOk && written != e->size) status = ZipStatus::kDataError;
   int closed = unzCloseCurrentFile(uf);
-  if (status == ZipStatus::kOk && (closed == UNZ_CRCERROR || crc != e->crc)) status = ZipStatus::kCrcError;
+  const bool crc_wrong = closed == UNZ_CRCERROR || (position.own_crc && crc != e->crc);
+  if (status == ZipStatus::kOk && crc_wrong) status = ZipStatus::kCrcError;
   else if (status == ZipStatus::kOk && closed != UNZ_OK) status = ZipStatus::kDataError;
   bool flushed = out->Close();
   out.reset();
