@@ -37,7 +37,7 @@ std::string Bytes(const fsys::path& path) {
 std::map<std::string, std::string> Tree(const std::string& root) {
   std::map<std::string, std::string> tree;
   for (const auto& e : fsys::recursive_directory_iterator(root)) {
-    const std::string rel = fsys::relative(e.path(), root).generic_string();
+    const std::string rel = e.path().lexically_relative(root).generic_string();
     if (e.is_directory()) {
       tree[rel + "/"] = "";
     } else {
@@ -302,7 +302,8 @@ TEST_F(InstalledStateTest, EveryDemoPackageInstallsAndUninstallsCleanly) {
     if (fsys::is_directory(source)) {
       std::vector<testing::ZipItem> items;
       for (const auto& e : fsys::recursive_directory_iterator(source))
-        if (e.is_regular_file()) items.push_back({fsys::relative(e.path(), source).generic_string(), Bytes(e.path())});
+        if (e.is_regular_file())
+          items.push_back({e.path().lexically_relative(source).generic_string(), Bytes(e.path())});
       ASSERT_TRUE(testing::WriteZip(dir / ("download/" + file), items));
     } else {
       fsys::copy_file(demo + "/packages/" + file, dir / ("download/" + file), fsys::copy_options::overwrite_existing);
