@@ -38,10 +38,11 @@ void ShowInstalledMarks() {
 void FillDownloadList() {
   if (!programChooser) return;
   const InstalledRecord installed = TarnicRecord();
+  const DownloadedFiles downloaded;
   for (const ProgramPtr& p : programList) {
     if (!p) continue;
     TMultiButton* row = programChooser->AddItem(p->fullname, ProgramRowLabel(*p, installed), p->url, "", 1, p);
-    if (!IsDownloaded(p)) continue;
+    if (!downloaded.Has(*p)) continue;
     p->status = 0;
     if (!row) continue;
     // Colour the row this record really got, not the one at its position in

@@ -9,6 +9,7 @@
 #include "log/activity_log.h"
 #include "net/http_client.h"
 #include "runtime/file_system.h"
+#include "runtime/text.h"
 #include "settings/config.h"
 #include "settings/server_address.h"
 #include "toolkit/toolkit.h"
@@ -196,11 +197,30 @@ void FetchProgramInfo() {
   if (mainApp) mainApp->Resume();
 }
 
-int IsDownloaded(const tprogram& program) {
+namespace {
+
+std::string PackageName(const tprogram& program) {
   std::size_t slash = program.url.rfind('/');
-  std::string file = slash == std::string::npos ? program.url : program.url.substr(slash + 1);
+  return slash == std::string::npos ? program.url : program.url.substr(slash + 1);
+}
+
+}  // namespace
+
+int IsDownloaded(const tprogram& program) {
+  const std::string file = PackageName(program);
   if (file.empty()) return 0;
   return IsLocalFile("download/" + file) ? 1 : 0;
+}
+
+DownloadedFiles::DownloadedFiles() {
+  if (std::optional<std::vector<std::string>> names = runtime::Fs().ListFolder("download"))
+    for (const std::string& name : *names) names_.insert(runtime::ToUpper(name));
+}
+
+bool DownloadedFiles::Has(const tprogram& program) const {
+  const std::string file = PackageName(program);
+  // Only a listed name is asked about: it may be a folder.
+  return !file.empty() && names_.count(runtime::ToUpper(file)) > 0 && IsDownloaded(program) == 1;
 }
 
 int IsDownloaded(const ProgramPtr& program) { return program ? IsDownloaded(*program) : 0; }

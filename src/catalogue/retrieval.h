@@ -6,6 +6,9 @@
 // program carries on with what it has.
 #pragma once
 
+#include <string>
+#include <unordered_set>
+
 #include "catalogue/catalogue_names.h"
 #include "catalogue/signed_files.h"
 #include "catalogue/tprogram.h"
@@ -36,6 +39,19 @@ inline constexpr int kInfoDownloadAttempts = 5;
 // a file, else 0 (also for a null record).
 int IsDownloaded(const tprogram& program);
 int IsDownloaded(const ProgramPtr& program);
+
+// IsDownloaded for many records: "download" is listed once.  A name missing
+// as written costs a listing of the folder on a case-sensitive file system,
+// so asking for every row of a long list one by one grows with rows times
+// files.
+class DownloadedFiles {
+ public:
+  DownloadedFiles();
+  bool Has(const tprogram& program) const;
+
+ private:
+  std::unordered_set<std::string> names_;  // upper-cased
+};
 
 // Downloads the list file of the current LANGUAGE and then the English list
 // file from the server into "data".  The DownloadFile results (1 success, 0

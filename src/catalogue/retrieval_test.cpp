@@ -202,9 +202,19 @@ TEST_F(RetrievalTest, UnreachableServerIsReportedAndLeavesTheCatalogueEmpty) {
 
 TEST_F(RetrievalTest, IsDownloadedLooksForTheLastPartOfTheAddress) {
   dir_.Write("download/tool.zip", "zip");
-  EXPECT_EQ(IsDownloaded(tprogram::Add("t", "T", "http://h/files/tool.zip", "", "")), 1);
-  EXPECT_EQ(IsDownloaded(tprogram::Add("m", "M", "http://h/files/other.zip", "", "")), 0);
-  EXPECT_EQ(IsDownloaded(tprogram::Add("f", "F", "http://h/files/", "", "")), 0);
+  dir_.Write("download/Mixed.ZIP", "zip");
+  dir_.Write("download/folder.zip/inside", "not a package");
+  const DownloadedFiles listed;  // one listing answers as the single lookups do
+  const struct {
+    const char* url;
+    int downloaded;
+  } kCases[] = {{"http://h/files/tool.zip", 1},  {"http://h/files/other.zip", 0}, {"http://h/files/", 0},
+                {"http://h/files/mixed.zip", 1}, {"http://h/folder.zip", 0}};
+  for (const auto& c : kCases) {
+    ProgramPtr p = tprogram::Add("t", "T", c.url, "", "");
+    EXPECT_EQ(IsDownloaded(p), c.downloaded) << c.url;
+    EXPECT_EQ(listed.Has(*p), c.downloaded == 1) << c.url;
+  }
 }
 
 }  // namespace
