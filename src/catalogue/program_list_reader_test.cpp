@@ -93,7 +93,12 @@ TEST_F(ReaderTest, DescriptionIsTheFileFoundAtLoadReadOnFirstUse) {
   dir_.Write("lang/a.english.txt", "of a, changed");
   runtime::Fs().DeleteFile("lang/gone.english.txt");
   const std::string folded = LongDescription(*programList[3]);
+#ifdef _WIN32
+  // One file answers to both names there: the second write replaced its text.
+  const char* expected[] = {"lower", "lower", "of a, changed", nullptr, ""};
+#else
   const char* expected[] = {"upper", "lower", "of a, changed", nullptr, ""};
+#endif
   for (int i : {0, 1, 2, 4}) EXPECT_EQ(LongDescription(*programList[i]), expected[i]) << "record " << i + 1;
   EXPECT_TRUE(folded == "upper" || folded == "lower") << folded;  // the first listed of the two
 }
