@@ -298,6 +298,10 @@ TEST_F(InstalledStateTest, EveryDemoPackageInstallsAndUninstallsCleanly) {
   request.target = target;
   for (const ProgramPtr& r : programList) {
     const std::string file = PackageFileName(*r);
+#ifdef _WIN32
+    // The demo's installer is a shell script, which Windows cannot start.
+    if (file == "epsilon-setup.exe") continue;
+#endif
     const std::string source = demo + "/packages/" + file.substr(0, file.rfind('.'));
     if (fsys::is_directory(source)) {
       std::vector<testing::ZipItem> items;
