@@ -1,6 +1,7 @@
 #include "bench_options.h"
 
 #include <cstdlib>
+#include <iostream>
 
 namespace corvane::bench {
 
@@ -32,6 +33,16 @@ long long BenchOptions::Number(const std::string& name, long long fallback, long
   long long value = std::strtoll(it->second.c_str(), &end, 10);
   if (*end != '\0' || value < minimum) return fallback;
   return value;
+}
+
+int BenchMain(int argc, char** argv, const char* program, int (*run)(const BenchOptions&)) {
+  BenchOptions options;
+  std::string error;
+  if (!options.Parse(argc, argv, &error)) {
+    std::cerr << program << ": " << error << "\n";
+    return 2;
+  }
+  return run(options);
 }
 
 }  // namespace corvane::bench

@@ -20,4 +20,8 @@ class BenchOptions {
   std::map<std::string, std::string> values_;
 };
 
+// The main() of a bench program: its options parsed (exit 2 with a message
+// naming the program when they cannot be), then run's result.
+int BenchMain(int argc, char** argv, const char* program, int (*run)(const BenchOptions&));
+
 }  // namespace corvane::bench

@@ -305,11 +305,5 @@ int Run(const BenchOptions& options) {
 }  // namespace corvane::bench
 
 int main(int argc, char** argv) {
-  corvane::bench::BenchOptions options;
-  std::string error;
-  if (!options.Parse(argc, argv, &error)) {
-    std::cerr << "corvane-bench-download: " << error << "\n";
-    return 2;
-  }
-  return corvane::bench::Run(options);
+  return corvane::bench::BenchMain(argc, argv, "corvane-bench-download", corvane::bench::Run);
 }

@@ -223,11 +223,5 @@ int Run(const BenchOptions& options) {
 }  // namespace corvane::bench
 
 int main(int argc, char** argv) {
-  corvane::bench::BenchOptions options;
-  std::string error;
-  if (!options.Parse(argc, argv, &error)) {
-    std::cerr << "corvane-bench-extract: " << error << "\n";
-    return 2;
-  }
-  return corvane::bench::Run(options);
+  return corvane::bench::BenchMain(argc, argv, "corvane-bench-extract", corvane::bench::Run);
 }
