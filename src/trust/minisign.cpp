@@ -91,12 +91,14 @@ bool VerifyMessage(const Signature& signature, const PublicKey& key, const unsig
 std::string KeyIdText(const KeyId& id) {
   static const char digits[] = "0123456789ABCDEF";
   std::string text;
-  // minisign prints the id as a little-endian number.
+  // minisign prints the id as a little-endian number without leading zeros,
+  // and users compare our log lines with its key files.
   for (std::size_t i = id.size(); i-- > 0;) {
     text += digits[id[i] >> 4];
     text += digits[id[i] & 15];
   }
-  return text;
+  const std::size_t first = text.find_first_not_of('0');
+  return first == std::string::npos ? "0" : text.substr(first);
 }
 
 std::optional<PublicKey> ParsePublicKey(std::string_view line, std::string* why) {

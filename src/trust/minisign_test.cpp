@@ -109,6 +109,22 @@ TEST_F(MinisignTest, AnotherKeysSignatureFailsAndNamesBothKeys) {
   EXPECT_NE(dir_.Read("key.pub").find(KeyIdText(key_.id)), std::string::npos);
 }
 
+// Key ids are written as minisign writes them in its key files: a
+// little-endian number in upper-case hex without leading zeros.
+TEST(KeyIdTextTest, ReadsLikeMinisignsKeyFileComment) {
+  struct Case {
+    KeyId id;
+    const char* text;
+  };
+  const Case cases[] = {
+      {{0x76, 0xA6, 0x2F, 0x2C, 0x0C, 0x12, 0x74, 0x14}, "1474120C2C2FA676"},
+      {{0x7B, 0xDF, 0x79, 0xE7, 0xEB, 0x3C, 0xBB, 0x01}, "1BB3CEBE779DF7B"},
+      {{0x01, 0, 0, 0, 0, 0, 0, 0}, "1"},
+      {{}, "0"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(KeyIdText(c.id), c.text);
+}
+
 TEST_F(MinisignTest, DamagedSignatureFilesAreRefusedWithTheirReason) {
   const std::string sig = signer_->Sign(dir_ / "list.txt");
   const std::vector<std::string> lines = SplitLines(sig);
