@@ -15,7 +15,7 @@ namespace {
 
 // Larger than any chunk the program asks for, so a 128-byte read is a copy
 // out of memory rather than a system call.
-constexpr std::size_t kBufferSize = std::size_t{1} << 16;
+constexpr std::size_t kBufferSize = std::size_t{1} << 18;
 // Longest single socket wait before the window gets its messages processed.
 constexpr int kWaitSliceMs = 5;
 

@@ -264,8 +264,17 @@ class PosixFileSystem : public FileSystem {
 
   std::unique_ptr<WriteStream> OpenWrite(const std::string& path) override {
     if (IsIncbin(path)) return nullptr;
-    int fd = Sys(::open, Resolve(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // Truncated only when it holds something: ext4 takes truncating a file,
+    // even an empty one such as a temporary just made, for a rewrite in
+    // place and writes all of it out at close, which made closing a large
+    // download wait for the disk.
+    int fd = Sys(::open, Resolve(path).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) return nullptr;
+    struct stat st;
+    if (Sys(::fstat, fd, &st) != 0 || (st.st_size > 0 && Sys(::ftruncate, fd, 0) != 0)) {
+      ::close(fd);
+      return nullptr;
+    }
     return std::make_unique<PosixWriteStream>(fd);
   }
 

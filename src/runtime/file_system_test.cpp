@@ -32,6 +32,11 @@ TEST(FileSystemTest, WritingThroughAnotherCaseReplacesTheExistingFile) {
   ASSERT_TRUE(Fs().WriteFile(dir / "DATA/CONF.TXT", "new"));
   EXPECT_EQ(dir.Read("data/conf.txt"), "new");
   EXPECT_EQ(Fs().ListFolder(dir.path()).value_or(std::vector<std::string>{}), std::vector<std::string>{"data"});
+  // A stream opened on a longer file leaves none of its old bytes behind.
+  dir.Write("data/long.txt", "0123456789");
+  auto out = Fs().OpenWrite(dir / "Data/Long.txt");
+  ASSERT_TRUE(out && out->Write("abc", 3) && out->Close());
+  EXPECT_EQ(dir.Read("data/long.txt"), "abc");
 }
 
 TEST(FileSystemTest, FoldersCopyDeleteAndListing) {
