@@ -66,10 +66,11 @@ struct KeysByLastCharacter {
 constexpr KeysByLastCharacter kKeysByLast;
 
 // The slots of the keys found anywhere in the line, one bit per slot.  A key
-// ends in "=", so only the text before each "=" of the line needs looking at.
-unsigned SlotsOfKeysIn(std::string_view line) {
+// ends in "=", so only the text before each "=" of the line needs looking
+// at, from the first one, at first_equals.
+unsigned SlotsOfKeysIn(std::string_view line, std::size_t first_equals) {
   unsigned slots = 0;
-  for (std::size_t eq = line.find('='); eq != std::string_view::npos; eq = line.find('=', eq + 1)) {
+  for (std::size_t eq = first_equals; eq != std::string_view::npos; eq = line.find('=', eq + 1)) {
     if (eq == 0) continue;
     for (unsigned keys = kKeysByLast.keys[static_cast<unsigned char>(line[eq - 1])]; keys != 0; keys &= keys - 1) {
       const Key& key = kKeys[std::countr_zero(keys)];
@@ -185,9 +186,9 @@ void ReadProgramList(const std::string& bytes) {
     }
     if (name.empty()) continue;
 
-    if (unsigned found = SlotsOfKeysIn(line)) {
-      // A key was found, so the line has an "=": the value follows the first.
-      const std::string_view value = line.substr(line.find('=') + 1);
+    const std::size_t equals = line.find('=');
+    if (unsigned found = equals == std::string_view::npos ? 0 : SlotsOfKeysIn(line, equals)) {
+      const std::string_view value = line.substr(equals + 1);  // after the first "="
       for (; found != 0; found &= found - 1) slots[std::countr_zero(found)].assign(value);
     }
 

@@ -231,34 +231,9 @@ class PosixFileSystem : public FileSystem {
       return std::nullopt;
     }
     std::string bytes;
-    if (S_ISREG(st.st_mode) && st.st_size > 0) {
-      // Read in place, asking for a byte more than the size: once the size
-      // is reached, a read that gives less than asked is the end, so a small
-      // file costs one read rather than two (thousands are read in a row).
-      const auto size = static_cast<std::size_t>(st.st_size);
-      bytes.resize(size + 1);
-      std::size_t got = 0;
-      bool ended = false;
-      while (got < bytes.size()) {
-        ssize_t r = ::read(fd, bytes.data() + got, bytes.size() - got);
-        if (r < 0 && errno == EINTR) continue;
-        if (r < 0) {
-          ::close(fd);
-          return std::nullopt;
-        }
-        got += static_cast<std::size_t>(r);
-        if (r == 0 || (got >= size && got < bytes.size())) {
-          ended = true;
-          break;
-        }
-      }
-      bytes.resize(got);
-      if (ended) {
-        ::close(fd);
-        return bytes;
-      }
-      // It grew since: the rest as for a file of unknown size.
-    }
+    // The size of a regular file (0 when unknown: a system file gives 0).
+    const std::size_t size = S_ISREG(st.st_mode) && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
+    bytes.reserve(size);
     char buf[65536];
     while (true) {
       ssize_t r = ::read(fd, buf, sizeof buf);
@@ -269,6 +244,10 @@ class PosixFileSystem : public FileSystem {
       }
       if (r == 0) break;
       bytes.append(buf, static_cast<std::size_t>(r));
+      // Once the size is reached, a read that gives less than asked is the
+      // end: a small file costs one read rather than two, and thousands of
+      // them are read in a row.
+      if (size > 0 && bytes.size() >= size && static_cast<std::size_t>(r) < sizeof buf) break;
     }
     ::close(fd);
     return bytes;
