@@ -1,5 +1,8 @@
 #include "catalogue/program_list_reader.h"
 
+#include <bit>
+#include <cstdint>
+#include <iterator>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -34,7 +37,7 @@ constexpr int kMessageSlot = 8;
 
 // ASCII letters raised; keys are ASCII, and no other character folds to an
 // ASCII letter.
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+constexpr char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // Whether the line holds key (any letter case) ending at its "=" at position equals.
 bool KeyEndsAt(std::string_view line, std::size_t equals, std::string_view key) {
@@ -46,12 +49,31 @@ bool KeyEndsAt(std::string_view line, std::size_t equals, std::string_view key) 
   return true;
 }
 
+// Per byte, the keys whose last character before "=" it is (bits over
+// kKeys): most lines of a catalogue hold one "=", which then needs one or
+// two keys compared rather than all of them.
+struct KeysByLastCharacter {
+  std::uint16_t keys[256] = {};
+  constexpr KeysByLastCharacter() {
+    for (std::size_t k = 0; k < std::size(kKeys); ++k) {
+      const char last = kKeys[k].text[kKeys[k].text.size() - 2];
+      for (int c = 0; c < 256; ++c) {
+        if (AsciiUpper(static_cast<char>(c)) == last) keys[c] |= static_cast<std::uint16_t>(1u << k);
+      }
+    }
+  }
+};
+constexpr KeysByLastCharacter kKeysByLast;
+
 // The slots of the keys found anywhere in the line, one bit per slot.  A key
-// ends in "=", so only the text before each "=" of the line needs looking at.
-unsigned SlotsOfKeysIn(std::string_view line) {
+// ends in "=", so only the text before each "=" of the line needs looking
+// at, from the first one, at first_equals.
+unsigned SlotsOfKeysIn(std::string_view line, std::size_t first_equals) {
   unsigned slots = 0;
-  for (std::size_t eq = line.find('='); eq != std::string_view::npos; eq = line.find('=', eq + 1)) {
-    for (const Key& key : kKeys) {
+  for (std::size_t eq = first_equals; eq != std::string_view::npos; eq = line.find('=', eq + 1)) {
+    if (eq == 0) continue;
+    for (unsigned keys = kKeysByLast.keys[static_cast<unsigned char>(line[eq - 1])]; keys != 0; keys &= keys - 1) {
+      const Key& key = kKeys[std::countr_zero(keys)];
       if (KeyEndsAt(line, eq, key.text)) slots |= 1u << key.slot;
     }
   }
@@ -59,10 +81,19 @@ unsigned SlotsOfKeysIn(std::string_view line) {
 }
 
 // The header's name: the line without its first and its last character.
-std::string HeaderName(const std::string& line) {
+void HeaderName(std::string_view line, std::string& out) {
+  const auto ascii = [](char c) { return static_cast<unsigned char>(c) < 0x80; };
+  if (line.size() >= 2 && ascii(line.front()) && ascii(line.back())) {
+    // One byte each: the characters to drop need no counting.
+    out.assign(line.substr(1, line.size() - 2));
+    return;
+  }
   std::size_t count = runtime::CharCount(line);
-  if (count < 2) return "";
-  return runtime::CharSubstr(line, 1, static_cast<long long>(count) - 2);
+  if (count < 2) {
+    out.clear();
+    return;
+  }
+  out = runtime::CharSubstr(line, 1, static_cast<long long>(count) - 2);
 }
 
 }  // namespace
@@ -83,45 +114,65 @@ void ReadProgramList(const std::string& bytes) {
     if (!lang) lang.emplace();
     return *lang;
   };
-  std::vector<std::string> slots(tprogram::kSlotCount);
+  // A message file is opened as named (the file system matches the name
+  // with case ignored when it does not exist as written) until one is
+  // missing: listing "lang" costs more than opening the messages of a large
+  // catalogue, while every lookup of a missing name would search it again.
+  auto read_message = [&lang, &lang_folder](const std::string& file) -> std::optional<std::string> {
+    if (!IsPlainFileName(file)) return std::nullopt;
+    if (!lang) {
+      if (auto text = ReadLangFile(file)) return text;
+    }
+    return lang_folder().ReadWhole(file);
+  };
+  // The texts of the open record.  They are copied into the record at its
+  // "[/]" and kept with their room: a record costs only its own texts.
+  std::string slots[tprogram::kSlotCount];
+  auto clear_slots = [&slots] {
+    for (std::string& slot : slots) slot.clear();
+  };
   std::string name;  // empty while no record is open
+  std::string header;
+  std::string log_text;
   // The file of the record's description, read when the description is first
   // shown: reading the files of every record here would cost more than the
   // rest of a large catalogue's load.
   std::string description_file;
+  std::string file;
   // Records are added together at the end: the same order as adding each at
   // its "[/]", without shifting a large list for every record.
   std::vector<ProgramPtr> records;
+  records.reserve(bytes.size() / 256);  // a typical record's size, so rarely grown
+  RecordMaker maker;
 
   runtime::LineReader lines(bytes);
-  std::string line;
-  while (lines.Next(line)) {
-    if (line.find('[') != std::string::npos) {
-      std::string header = HeaderName(line);
+  std::string_view line;
+  std::string decoded;
+  while (lines.Next(line, decoded)) {
+    if (line.find('[') != std::string_view::npos) {
+      HeaderName(line, header);
       if (header == "/") {
         // A "[/]" with no record open closes nothing, like any other line
         // outside a record; it must not add an empty record.
         if (!name.empty()) {
-          records.push_back(tprogram::FromArray(std::move(slots)));  // leaves them empty
-          records.back()->description_file = std::move(description_file);
-        } else {
-          slots.assign(tprogram::kSlotCount, "");
+          records.push_back(maker.Make());
+          tprogram::Fill(*records.back(), slots);
+          records.back()->description_file = description_file;
         }
+        clear_slots();
         description_file.clear();
         header.clear();
       }
       name = header;
       slots[0] = name;
       if (!name.empty()) {
-        LogLine("File: " + name);
-        std::string file = name;
-        file += '.';
-        file += LANGUAGE;
-        file += ".txt";
+        log_text.assign("File: ").append(name);
+        LogLine(log_text);
+        file.assign(name).append(".").append(LANGUAGE).append(".txt");
         // A name that could lead out of "lang" names no file of ours.
         if (IsPlainFileName(file)) {
           if (description_file.empty()) {
-            description_file = std::move(file);
+            description_file = file;
           } else if (auto own = lang_folder().Find(file)) {
             // The record is still open (no "[/]" before this header): its
             // description is this header's file when there is one, else
@@ -135,17 +186,15 @@ void ReadProgramList(const std::string& bytes) {
     }
     if (name.empty()) continue;
 
-    if (unsigned found = SlotsOfKeysIn(line)) {
-      std::string value = LineValue(line);
-      for (int slot = 0; found != 0; ++slot, found >>= 1) {
-        if (found == 1) slots[slot] = std::move(value);  // the last (usually only) slot
-        else if (found & 1) slots[slot] = value;
-      }
+    const std::size_t equals = line.find('=');
+    if (unsigned found = equals == std::string_view::npos ? 0 : SlotsOfKeysIn(line, equals)) {
+      const std::string_view value = line.substr(equals + 1);  // after the first "="
+      for (; found != 0; found &= found - 1) slots[std::countr_zero(found)].assign(value);
     }
 
     if (!slots[kMessageSlot].empty()) {
       LogLine(" Reading file <" + slots[kMessageSlot] + ">");
-      if (auto text = lang_folder().ReadWhole(slots[kMessageSlot])) {
+      if (auto text = read_message(slots[kMessageSlot])) {
         slots[kMessageSlot] = *text;
         LogLine(" File: <" + slots[kMessageSlot] + "> caricato...");
       }

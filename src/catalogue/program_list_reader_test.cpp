@@ -48,6 +48,23 @@ TEST_F(ReaderTest, ListFileRules) {
   }
 }
 
+// Every key in any letter case, alone or inside a longer word, and lines of
+// 8-bit text (a Latin-1 header and value, a CR inside a line).
+TEST_F(ReaderTest, EveryKeyFillsItsField) {
+  ReadProgramList(
+      "[caf\xE9]\nnAmE=N\nurl=U\ndesc=D\nWeb=W\nauthor=A\nLicense=L\nmessage=M\npath=P\n"
+      "copy=C\nbackup=B\nDeLeTe=X\nsha256=S\nxdesc=D2\n=\nNAMEx=no\nWEB=caf\xE9\r!\r\n[/]\n");
+  ASSERT_EQ(programList.size(), 1u);
+  const tprogram& p = *programList[0];
+  const std::string fields[][2] = {
+      {p.name, "CAF\xC3\x89"}, {p.fullname, "N"},       {p.url, "U"},   {p.desc, "D2"},
+      {p.web, "caf\xC3\xA9!"}, {p.author, "A"},        {p.license, "L"}, {p.message, "M"},
+      {p.path, "P"},           {p.copy, "C"},          {p.backup, "B"}, {p.fDelete, "X"},
+      {p.sha256, "S"},
+  };
+  for (const auto& field : fields) EXPECT_EQ(field[0], field[1]);
+}
+
 TEST_F(ReaderTest, Sha256KeyIsReadAnywhereWithoutDisturbingTheOtherKeys) {
   ReadProgramList("[a]\nNAME=A\nsha256= AbC \nURL=http://h/a.zip\nPATH=/mod\n[/]\n[b]\nNAME=B\n[/]\n");
   EXPECT_EQ(Records(), "[A:A:http://h/a.zip:][B:B::]");

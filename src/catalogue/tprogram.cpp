@@ -89,36 +89,44 @@ void tprogram::AddAll(std::vector<ProgramPtr> records) {
 }
 
 ProgramPtr tprogram::FromArray(const std::vector<std::string>& slots) {
-  std::vector<std::string> copy = slots;
-  return FromArray(std::move(copy));
+  auto p = std::make_shared<tprogram>();
+  if (slots.size() >= kSlotCount) {
+    Fill(*p, slots.data());
+  } else {
+    std::vector<std::string> all = slots;
+    all.resize(kSlotCount);
+    Fill(*p, all.data());
+  }
+  return p;
 }
 
-ProgramPtr tprogram::FromArray(std::vector<std::string>&& slots) {
-  if (slots.size() < kSlotCount) slots.resize(kSlotCount);
-  auto take = [&slots](std::size_t i) {
-    std::string text = std::move(slots[i]);
-    slots[i].clear();  // a moved-from text is not promised to be empty
-    return text;
-  };
-  auto p = std::make_shared<tprogram>();
-  p->name = runtime::ToUpper(slots[0]);
-  slots[0].clear();
-  p->fullname = take(1);
-  p->urls = runtime::Split(slots[2], "|");
-  slots[2].clear();
-  p->url = p->urls.front();  // Split gives at least one text
-  p->desc = take(3);
-  p->Longdesc = take(4);
-  p->web = take(5);
-  p->author = take(6);
-  p->license = take(7);
-  p->message = take(8);
-  p->path = take(9);
-  p->copy = take(10);
-  p->backup = take(11);
-  p->fDelete = take(12);
-  p->sha256 = take(13);
-  return p;
+void tprogram::Fill(tprogram& p, const std::string* slots) {
+  p.name = runtime::ToUpper(slots[0]);
+  p.fullname = slots[1];
+  p.urls = runtime::Split(slots[2], "|");
+  p.url = p.urls.front();  // Split gives at least one text
+  p.desc = slots[3];
+  p.Longdesc = slots[4];
+  p.web = slots[5];
+  p.author = slots[6];
+  p.license = slots[7];
+  p.message = slots[8];
+  p.path = slots[9];
+  p.copy = slots[10];
+  p.backup = slots[11];
+  p.fDelete = slots[12];
+  p.sha256 = slots[13];
+}
+
+ProgramPtr RecordMaker::Make() {
+  if (!block_ || block_->size() == block_->capacity()) {
+    block_ = std::make_shared<std::vector<tprogram>>();
+    block_->reserve(kBlockSize);
+  }
+  block_->emplace_back();
+  // Shares the block's ownership; the vector never grows past its first
+  // room, so the record does not move.
+  return ProgramPtr(block_, &block_->back());
 }
 
 ProgramPtr tprogram::Add(const std::string& name, const std::string& fullname,

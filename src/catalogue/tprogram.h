@@ -53,8 +53,9 @@ struct tprogram {
   static ProgramPtr AddFromArray(const std::vector<std::string>& slots);
   // Builds a record from the slots as AddFromArray does, without adding it.
   static ProgramPtr FromArray(const std::vector<std::string>& slots);
-  // The same, moving the texts out of slots (left as many texts, all empty).
-  static ProgramPtr FromArray(std::vector<std::string>&& slots);
+  // Fills an empty record from kSlotCount slots as FromArray does, copying
+  // the texts (the slots keep theirs, and their room for the next record).
+  static void Fill(tprogram& record, const std::string* slots);
   // Adds records in one pass: programList ends in the order that adding them
   // one by one with AddFromArray would give.
   static void AddAll(std::vector<ProgramPtr> records);
@@ -65,6 +66,21 @@ struct tprogram {
                         const std::string& Longdesc);
   // Prints every record's fullname, one line each, in list order.
   static void Show();
+};
+
+// Makes records many at a time: a block of them is one allocation, released
+// when the last of its records is.  A large catalogue then costs no
+// allocation per record, and its records are released in the order they were
+// made rather than one by one in list order, all over memory.  A record kept
+// after its list is emptied keeps its block.
+class RecordMaker {
+ public:
+  // A new empty record.
+  ProgramPtr Make();
+
+ private:
+  static constexpr std::size_t kBlockSize = 64;
+  std::shared_ptr<std::vector<tprogram>> block_;
 };
 
 extern std::vector<ProgramPtr> programList;

@@ -55,5 +55,25 @@ TEST(ProgramList, AddingKeepsTheOrderOfAStableSort) {
   tprogram::ClearAll();
 }
 
+// Records made together share their storage: one kept after the list is
+// emptied, and the records made after it, stay whole.
+TEST(ProgramList, MadeRecordsOutliveTheList) {
+  RecordMaker maker;
+  std::vector<ProgramPtr> made;
+  std::vector<std::string> slots(tprogram::kSlotCount);
+  slots[2] = "a|b";
+  for (int i = 0; i < 150; ++i) {
+    slots[1] = "record " + std::to_string(i);
+    made.push_back(maker.Make());
+    tprogram::Fill(*made.back(), slots.data());
+  }
+  ProgramPtr kept = made[100];
+  made.clear();
+  ProgramPtr later = maker.Make();
+  EXPECT_EQ(kept->fullname, "record 100");
+  EXPECT_EQ(kept->url, "a");
+  EXPECT_EQ(later->fullname, "");
+}
+
 }  // namespace
 }  // namespace corvane

@@ -26,6 +26,23 @@ TEST(FileSystemTest, FindsFilesWithOtherCaseAndBackslashes) {
   EXPECT_EQ(fs.Kind(dir / "lang/missing.txt"), kNone);
 }
 
+// Files are read whole whatever their size against the read buffer; a
+// folder is no file.
+TEST(FileSystemTest, ReadsWholeFilesOfAnySize) {
+  TempDir dir;
+  for (std::size_t size : {0, 1, 65535, 65536, 65537, 300001}) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 7 + i / 251);
+    dir.Write("f.bin", bytes);
+    EXPECT_EQ(Fs().ReadFile(dir / "f.bin"), bytes) << size;
+  }
+  EXPECT_FALSE(Fs().ReadFile(dir.path()).has_value());
+#ifndef _WIN32
+  // A system file whose size is given as 0 still has its text.
+  EXPECT_NE(Fs().ReadFile("/proc/self/status").value_or("").find("Name:"), std::string::npos);
+#endif
+}
+
 TEST(FileSystemTest, WritingThroughAnotherCaseReplacesTheExistingFile) {
   TempDir dir;
   dir.Write("data/conf.txt", "old");

@@ -120,14 +120,19 @@ namespace {
 bool IsPlainAscii(const char* p, std::size_t n) {
   constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
   constexpr std::uint64_t kCr = kOnes * '\r';
-  std::size_t i = 0;
-  for (; i + 8 <= n; i += 8) {
+  const auto plain = [&](std::size_t at) {
     std::uint64_t w;
-    std::memcpy(&w, p + i, 8);
+    std::memcpy(&w, p + at, 8);
     const std::uint64_t cr = w ^ kCr;  // a zero byte where a CR stands
-    if (((w | ((cr - kOnes) & ~cr)) & kHigh) != 0) return false;
+    return ((w | ((cr - kOnes) & ~cr)) & kHigh) == 0;
+  };
+  if (n >= 8) {
+    for (std::size_t i = 0; i + 8 <= n; i += 8) {
+      if (!plain(i)) return false;
+    }
+    return plain(n - 8);  // the last bytes, overlapping the words before
   }
-  for (; i < n; ++i) {
+  for (std::size_t i = 0; i < n; ++i) {
     if (static_cast<unsigned char>(p[i]) >= 0x80 || p[i] == '\r') return false;
   }
   return true;
@@ -146,6 +151,13 @@ std::size_t LineReader::Find(char c, std::size_t& cached) const {
 }
 
 bool LineReader::Next(std::string& line) {
+  std::string_view view;
+  if (!Next(view, line)) return false;
+  if (view.data() != line.data()) line.assign(view);
+  return true;
+}
+
+bool LineReader::Next(std::string_view& line, std::string& scratch) {
   if (pos_ >= bytes_.size()) return false;
   const char* const data = bytes_.data();
   const std::size_t end = std::min(Find('\n', lf_), Find('\0', nul_));
@@ -156,19 +168,20 @@ bool LineReader::Next(std::string& line) {
   std::size_t stop = end;
   if (stop > start && data[stop - 1] == '\r') --stop;  // the usual CR LF
   if (IsPlainAscii(data + start, stop - start)) {
-    line.assign(data + start, stop - start);
+    line = std::string_view(data + start, stop - start);
     return true;
   }
-  line.clear();
+  scratch.clear();
   for (std::size_t i = start; i < stop; ++i) {
     const unsigned char c = static_cast<unsigned char>(data[i]);
     if (c < 0x80) {
-      if (c != '\r') line += static_cast<char>(c);
+      if (c != '\r') scratch += static_cast<char>(c);
     } else {
-      line += static_cast<char>(0xC0 | (c >> 6));
-      line += static_cast<char>(0x80 | (c & 0x3F));
+      scratch += static_cast<char>(0xC0 | (c >> 6));
+      scratch += static_cast<char>(0x80 | (c & 0x3F));
     }
   }
+  line = scratch;
   return true;
 }
 

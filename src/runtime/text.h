@@ -26,6 +26,10 @@ class LineReader {
   explicit LineReader(std::string_view bytes) : bytes_(bytes) {}
   // The next line into line; false (line untouched) after the last one.
   bool Next(std::string& line);
+  // The next line as a view: into the data itself when the line needs no
+  // decoding (plain ASCII without CR), else into scratch, which holds it
+  // decoded.  The view lasts until the next call.  False after the last one.
+  bool Next(std::string_view& line, std::string& scratch);
 
  private:
   static constexpr std::size_t kUnknown = static_cast<std::size_t>(-1);

@@ -17,6 +17,9 @@ TEST(TextTest, LinesEndAtLfNulOrEndAndDropEveryCr) {
       {"", {}},
       {"\r", {""}},
       {"\xE9\r\xE8\r\n\xFF", {"\xC3\xA9\xC3\xA8", "\xC3\xBF"}},  // Latin-1 around a CR
+      // Longer lines are checked eight bytes at a time: a CR or a Latin-1
+      // byte in a middle word or only in the last, overlapping one.
+      {"0123456789\rabc\r\n01234567\r8\n0123456789abcde\xE9\n", {"0123456789abc", "012345678", "0123456789abcde\xC3\xA9"}},
   };
   for (const auto& c : cases) EXPECT_EQ(ReadLines(c.bytes), c.lines) << "input: " << c.bytes;
 }
