@@ -165,6 +165,8 @@ class FileSystemWrapper : public FileSystem {
   // read or a write sees the copy's too.
   int CopyFile(const std::string& s, const std::string& d) override;
   bool CreateExclusive(const std::string& p) override { return t_.CreateExclusive(p); }
+  // OpenWriteNew is left to the default, made of this file system's own
+  // CreateExclusive and OpenWrite.
   std::optional<FileIdentity> Identify(const std::string& p) override { return t_.Identify(p); }
   bool DeleteFile(const std::string& p) override { return t_.DeleteFile(p); }
   bool DeleteFolder(const std::string& p) override { return t_.DeleteFolder(p); }
