@@ -24,19 +24,33 @@ FileSystem& RealFs() {
 std::uint64_t SystemCallCount() { return system_calls.load(std::memory_order_relaxed); }
 void CountSystemCall() { system_calls.fetch_add(1, std::memory_order_relaxed); }
 
+long long ReadAtFile::ReadAt(std::uint64_t offset, void* data, std::size_t size) {
+  char* p = static_cast<char*>(data);
+  std::size_t done = 0;
+  while (done < size) {
+    const long long n = ReadSome(offset + done, p + done, size - done);
+    if (n < 0) return -1;
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return static_cast<long long>(done);
+}
+
 namespace {
 
 // A whole file held in memory.
 class MemoryReadAtFile : public ReadAtFile {
  public:
   explicit MemoryReadAtFile(std::string bytes) : bytes_(std::move(bytes)) {}
-  long long ReadAt(std::uint64_t offset, void* data, std::size_t size) override {
+  std::uint64_t Size() const override { return bytes_.size(); }
+
+ protected:
+  long long ReadSome(std::uint64_t offset, void* data, std::size_t size) override {
     if (offset >= bytes_.size()) return 0;
     const std::size_t n = std::min<std::size_t>(size, bytes_.size() - static_cast<std::size_t>(offset));
     std::memcpy(data, bytes_.data() + offset, n);
     return static_cast<long long>(n);
   }
-  std::uint64_t Size() const override { return bytes_.size(); }
 
  private:
   std::string bytes_;

@@ -48,8 +48,12 @@ class ReadStream {
 class ReadAtFile {
  public:
   virtual ~ReadAtFile() = default;
-  virtual long long ReadAt(std::uint64_t offset, void* data, std::size_t size) = 0;
+  long long ReadAt(std::uint64_t offset, void* data, std::size_t size);
   virtual std::uint64_t Size() const = 0;
+
+ protected:
+  // One read: the count, which may be short; 0 at the end, -1 on error.
+  virtual long long ReadSome(std::uint64_t offset, void* data, std::size_t size) = 0;
 };
 
 class FileSystem {

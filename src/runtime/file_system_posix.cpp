@@ -108,19 +108,16 @@ class PosixReadAtFile : public ReadAtFile {
  public:
   PosixReadAtFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
   ~PosixReadAtFile() override { ::close(fd_); }
-  long long ReadAt(std::uint64_t offset, void* data, std::size_t size) override {
-    char* p = static_cast<char*>(data);
-    std::size_t done = 0;
-    while (done < size) {
-      ssize_t r = ::pread(fd_, p + done, size - done, static_cast<off_t>(offset + done));
-      if (r < 0 && errno == EINTR) continue;
-      if (r < 0) return -1;
-      if (r == 0) break;
-      done += static_cast<std::size_t>(r);
-    }
-    return static_cast<long long>(done);
-  }
   std::uint64_t Size() const override { return size_; }
+
+ protected:
+  long long ReadSome(std::uint64_t offset, void* data, std::size_t size) override {
+    while (true) {
+      const ssize_t r = ::pread(fd_, data, size, static_cast<off_t>(offset));
+      if (r < 0 && errno == EINTR) continue;
+      return r;
+    }
+  }
 
  private:
   int fd_;

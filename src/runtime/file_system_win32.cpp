@@ -115,26 +115,17 @@ class Win32ReadAtFile : public ReadAtFile {
  public:
   Win32ReadAtFile(HANDLE h, std::uint64_t size) : h_(h), size_(size) {}
   ~Win32ReadAtFile() override { ::CloseHandle(h_); }
-  long long ReadAt(std::uint64_t offset, void* data, std::size_t size) override {
-    char* p = static_cast<char*>(data);
-    std::size_t done = 0;
-    while (done < size) {
-      const std::uint64_t at = offset + done;
-      OVERLAPPED where{};
-      where.Offset = static_cast<DWORD>(at & 0xFFFFFFFFu);
-      where.OffsetHigh = static_cast<DWORD>(at >> 32);
-      const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 30));
-      DWORD got = 0;
-      if (!::ReadFile(h_, p + done, want, &got, &where)) {
-        if (::GetLastError() == ERROR_HANDLE_EOF) break;
-        return -1;
-      }
-      if (got == 0) break;
-      done += got;
-    }
-    return static_cast<long long>(done);
-  }
   std::uint64_t Size() const override { return size_; }
+
+ protected:
+  long long ReadSome(std::uint64_t offset, void* data, std::size_t size) override {
+    OVERLAPPED where{};
+    where.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+    where.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    if (::ReadFile(h_, data, static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30)), &got, &where)) return got;
+    return ::GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
+  }
 
  private:
   HANDLE h_;

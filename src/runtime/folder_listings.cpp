@@ -85,47 +85,45 @@ void FolderListings::Fill(const std::string& folder, const std::vector<std::stri
   for (const std::string& name : names) listing[ToUpper(name)].push_back(name);
 }
 
-void FolderListings::Added(const std::string& path, bool empty_folder) {
+template <class Change>
+void FolderListings::Update(const std::string& path, Change change) {
   if (!Active()) return;
   std::lock_guard<std::mutex> lock(mutex_);
   std::string folder, name;
   if (!SplitLocked(path, &folder, &name)) {
-    // Made under a spelling that cannot be keyed: any kept listing may be
-    // the folder's under another spelling.
     folders_.clear();
     return;
   }
   auto listing = folders_.find(folder);
-  if (listing != folders_.end()) {
-    std::vector<std::string>& names = listing->second[ToUpper(name)];
-    if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
-  }
-  if (empty_folder) folders_[folder + "/" + name].clear();
+  change(listing == folders_.end() ? nullptr : &listing->second, folder, name);
+}
+
+void FolderListings::Added(const std::string& path, bool empty_folder) {
+  Update(path, [&](Listing* listing, const std::string& folder, const std::string& name) {
+    if (listing) {
+      std::vector<std::string>& names = (*listing)[ToUpper(name)];
+      if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    }
+    if (empty_folder) folders_[folder + "/" + name].clear();
+  });
 }
 
 void FolderListings::Removed(const std::string& path) {
-  if (!Active()) return;
-  std::lock_guard<std::mutex> lock(mutex_);
-  std::string folder, name;
-  if (!SplitLocked(path, &folder, &name)) {
-    // Something unusual went away: nothing kept can be trusted to still hold.
-    folders_.clear();
-    return;
-  }
-  auto listing = folders_.find(folder);
-  if (listing != folders_.end()) {
-    auto same = listing->second.find(ToUpper(name));
-    if (same != listing->second.end()) {
-      std::vector<std::string>& names = same->second;
-      names.erase(std::remove(names.begin(), names.end(), name), names.end());
-      if (names.empty()) listing->second.erase(same);
+  Update(path, [&](Listing* listing, const std::string& folder, const std::string& name) {
+    if (listing) {
+      auto same = listing->find(ToUpper(name));
+      if (same != listing->end()) {
+        std::vector<std::string>& names = same->second;
+        names.erase(std::remove(names.begin(), names.end(), name), names.end());
+        if (names.empty()) listing->erase(same);
+      }
     }
-  }
-  const std::string gone = folder + "/" + name;
-  for (auto it = folders_.lower_bound(gone); it != folders_.end() && it->first.compare(0, gone.size(), gone) == 0;) {
-    if (it->first.size() == gone.size() || it->first[gone.size()] == '/') it = folders_.erase(it);
-    else ++it;
-  }
+    const std::string gone = folder + "/" + name;
+    for (auto it = folders_.lower_bound(gone); it != folders_.end() && it->first.compare(0, gone.size(), gone) == 0;) {
+      if (it->first.size() == gone.size() || it->first[gone.size()] == '/') it = folders_.erase(it);
+      else ++it;
+    }
+  });
 }
 
 void FolderListings::Forget() {

@@ -64,6 +64,12 @@ class FolderListings {
   // Names by their upper-case form, each list in listing order.
   using Listing = std::unordered_map<std::string, std::vector<std::string>>;
   bool SplitLocked(const std::string& path, std::string* folder, std::string* name) const;
+  // Hands change the kept listing of path's folder (null when not kept),
+  // the folder's key and path's last name; when path cannot be keyed,
+  // forgets every listing instead (any kept one may be its folder under
+  // another spelling).
+  template <class Change>
+  void Update(const std::string& path, Change change);
   std::mutex mutex_;
   std::atomic<int> depth_{0};
   std::string current_;
