@@ -5,6 +5,11 @@
 #include "runtime/text.h"
 
 namespace corvane::runtime {
+namespace {
+
+constexpr int kLevelsUp = 8;
+
+}  // namespace
 
 void FolderListings::Keep(bool keep, const std::string& current_folder) {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -66,13 +71,16 @@ bool FolderListings::FolderMissing(const std::string& path) {
   std::string folder, name;
   if (!SplitLocked(path, &folder, &name)) return false;
   // Up from the folder to the nearest kept listing: the name below it
-  // decides.
-  while (folder.size() > 1) {
-    const std::size_t slash = folder.rfind('/');
-    const std::string above = slash == 0 ? "/" : folder.substr(0, slash), below = folder.substr(slash + 1);
-    auto listing = folders_.find(above);
-    if (listing != folders_.end()) return listing->second.count(ToUpper(below)) == 0;
-    folder = above;
+  // decides.  A few levels are enough for a run that makes its folders one
+  // by one, and keep a path thousands of folders deep from costing a search
+  // per level at every look-up.
+  std::string_view below_end = folder;
+  for (int level = 0; level < kLevelsUp && below_end.size() > 1; ++level) {
+    const std::size_t slash = below_end.rfind('/');
+    if (slash == 0 || slash == std::string_view::npos) break;
+    auto listing = folders_.find(below_end.substr(0, slash));
+    if (listing != folders_.end()) return listing->second.count(ToUpper(below_end.substr(slash + 1))) == 0;
+    below_end = below_end.substr(0, slash);
   }
   return false;
 }

@@ -20,6 +20,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -73,7 +74,7 @@ class FolderListings {
   std::mutex mutex_;
   std::atomic<int> depth_{0};
   std::string current_;
-  std::map<std::string, Listing> folders_;
+  std::map<std::string, Listing, std::less<>> folders_;
 };
 
 }  // namespace corvane::runtime
