@@ -29,6 +29,20 @@ std::string WithoutExtension(const std::string& name) {
   return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
+// The deepest folder above path already found free of links, else root:
+// a new folder's way needs looking at only below it.
+std::string CheckedAncestor(const std::unordered_set<std::string>& checked, const std::string& path,
+                            const std::string& root) {
+  std::string folder = path;
+  while (folder.size() > root.size()) {
+    const std::size_t slash = folder.rfind('/');
+    if (slash == std::string::npos || slash < root.size()) break;
+    folder.resize(slash);
+    if (checked.count(folder)) return folder;
+  }
+  return root;
+}
+
 void Refuse(const std::string& name, const std::string& why) {
   LogLine("Entry refused <" + PrintableName(name) + "> " + why);
 }
@@ -44,6 +58,9 @@ int Extract(const std::string& archive_in, const std::string& destination_in, co
   LogLine("Dest  : " + destination);
 
   runtime::FileSystem& fs = runtime::Fs();
+  // Most entries are new names, each looked up with case ignored before
+  // it is made: one listing per folder serves the whole archive.
+  runtime::KeptListings listings(fs);
   ZipReader zip;
   if (!zip.Open(archive)) {
     tk::Print("File non esiste <" + archive + ">");
@@ -102,7 +119,7 @@ int Extract(const std::string& archive_in, const std::string& destination_in, co
     const bool folder_checked = checked_folders.count(folder_path) > 0;
     std::string link;
     if (!folder_checked) {
-      link = LinkBelow(root, out_path, true);
+      link = LinkBelow(CheckedAncestor(checked_folders, folder_path, root), out_path, true);
     } else if (name.back() != '/' && fs.IsLink(out_path)) {
       link = out_path;
     }
@@ -115,7 +132,11 @@ int Extract(const std::string& archive_in, const std::string& destination_in, co
       const runtime::FileKind kind = fs.Kind(folder_path);
       const bool made = kind == runtime::kNone && (!guard || guard->BeforeCreateFolder(folder_path)) &&
                         fs.CreateFolderWithParents(folder_path);
-      if (made || kind == runtime::kFolder) checked_folders.insert(folder_path);
+      // Every folder on the way was looked at too.
+      if (made || kind == runtime::kFolder) {
+        for (std::string folder = folder_path; folder.size() > root.size() && checked_folders.insert(folder).second;)
+          folder.resize(folder.rfind('/'));
+      }
     }
     if (entry->size == 0) continue;
     bool last = false;

@@ -1,6 +1,8 @@
 #include "runtime/file_system.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -22,6 +24,54 @@ FileSystem& RealFs() {
 std::uint64_t SystemCallCount() { return system_calls.load(std::memory_order_relaxed); }
 void CountSystemCall() { system_calls.fetch_add(1, std::memory_order_relaxed); }
 
+long long ReadAtFile::ReadAt(std::uint64_t offset, void* data, std::size_t size) {
+  char* p = static_cast<char*>(data);
+  std::size_t done = 0;
+  while (done < size) {
+    const long long n = ReadSome(offset + done, p + done, size - done);
+    if (n < 0) return -1;
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return static_cast<long long>(done);
+}
+
+namespace {
+
+// A whole file held in memory.
+class MemoryReadAtFile : public ReadAtFile {
+ public:
+  explicit MemoryReadAtFile(std::string bytes) : bytes_(std::move(bytes)) {}
+  std::uint64_t Size() const override { return bytes_.size(); }
+
+ protected:
+  long long ReadSome(std::uint64_t offset, void* data, std::size_t size) override {
+    if (offset >= bytes_.size()) return 0;
+    const std::size_t n = std::min<std::size_t>(size, bytes_.size() - static_cast<std::size_t>(offset));
+    std::memcpy(data, bytes_.data() + offset, n);
+    return static_cast<long long>(n);
+  }
+
+ private:
+  std::string bytes_;
+};
+
+}  // namespace
+
+std::unique_ptr<WriteStream> FileSystem::OpenWriteNew(const std::string& path) {
+  if (!CreateExclusive(path)) return nullptr;
+  std::unique_ptr<WriteStream> out = OpenWrite(path);
+  if (!out) DeleteFile(path);
+  return out;
+}
+
+std::unique_ptr<ReadAtFile> FileSystem::OpenReadAt(const std::string& path) {
+  if (Kind(path) != kFile) return nullptr;
+  std::optional<std::string> bytes = ReadFile(path);
+  if (!bytes) return nullptr;
+  return std::make_unique<MemoryReadAtFile>(std::move(*bytes));
+}
+
 FileSystem& Fs() { return g_override ? *g_override : RealFs(); }
 void SetFs(FileSystem* fs) { g_override = fs; }
 
@@ -41,10 +91,10 @@ const std::string* EmbeddedResource(const std::string& name) {
 
 bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
   FileSystem& fs = Fs();
-  const std::string temp = CreateTemporaryBeside(fs, path);
-  if (temp.empty()) return false;
-  auto out = fs.OpenWrite(temp);
-  bool ok = out && out->Write(bytes.data(), bytes.size());
+  std::string temp;
+  auto out = OpenTemporaryBeside(fs, path, &temp);
+  if (!out) return false;
+  bool ok = out->Write(bytes.data(), bytes.size());
   ok = out && out->Close() && ok;
   out.reset();
   if (ok && fs.Rename(temp, path)) return true;
@@ -65,10 +115,10 @@ int CopyFileThrough(FileSystem& fs, const std::string& src, const std::string& d
   }
   auto in = fs.OpenRead(src);
   if (!in) return 0;
-  const std::string temp = CreateTemporaryBeside(fs, dst);
-  if (temp.empty()) return 0;
-  auto out = fs.OpenWrite(temp);
-  bool ok = out != nullptr;
+  std::string temp;
+  auto out = OpenTemporaryBeside(fs, dst, &temp);
+  if (!out) return 0;
+  bool ok = true;
   std::vector<char> buffer(1 << 16);
   while (ok) {
     long long n = in->Read(buffer.data(), buffer.size());

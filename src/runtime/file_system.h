@@ -42,6 +42,20 @@ class ReadStream {
   virtual long long Read(void* data, std::size_t size) = 0;
 };
 
+// A file read at any offset (an archive, whose directory and entries lie
+// apart).  ReadAt answers the count read (short only at the end), 0 at or
+// past the end, -1 on error.
+class ReadAtFile {
+ public:
+  virtual ~ReadAtFile() = default;
+  long long ReadAt(std::uint64_t offset, void* data, std::size_t size);
+  virtual std::uint64_t Size() const = 0;
+
+ protected:
+  // One read: the count, which may be short; 0 at the end, -1 on error.
+  virtual long long ReadSome(std::uint64_t offset, void* data, std::size_t size) = 0;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -58,6 +72,10 @@ class FileSystem {
   // Null on failure.
   virtual std::unique_ptr<WriteStream> OpenWrite(const std::string& path) = 0;
   virtual std::unique_ptr<ReadStream> OpenRead(const std::string& path) = 0;
+  // Opens a file (or an "incbin::" resource) for reads at any offset; null
+  // when it is missing, a folder or unreadable.  By default the whole file
+  // is read through ReadFile and served from memory.
+  virtual std::unique_ptr<ReadAtFile> OpenReadAt(const std::string& path);
   // Adds bytes at the end of an existing plain file (a kept partial
   // download); null when it is missing, is a link or cannot be opened.
   virtual std::unique_ptr<WriteStream> OpenAppend(const std::string& path) = 0;
@@ -80,6 +98,11 @@ class FileSystem {
   // a dangling link); false otherwise or on failure.  The folder is found
   // with case ignored, the name is taken as written.
   virtual bool CreateExclusive(const std::string& path) = 0;
+  // Creates path as CreateExclusive does and opens it for writing; null
+  // when something stands there or on failure (a file it created is
+  // deleted again).  By default the calls CreateExclusive and OpenWrite, so
+  // a test that overrides either sees them.
+  virtual std::unique_ptr<WriteStream> OpenWriteNew(const std::string& path);
   // What path names, links followed; nullopt when it does not exist.
   virtual std::optional<FileIdentity> Identify(const std::string& path) = 0;
   virtual bool DeleteFile(const std::string& path) = 0;
@@ -98,6 +121,28 @@ class FileSystem {
   virtual bool SetExecutable(const std::string& path) = 0;
   // Absolute, normalised form ("." and ".." folded, no trailing separator), '/' separators.
   virtual std::string Absolute(const std::string& path) = 0;
+
+  // Starts (true) or ends (false) a run that makes many files in a few
+  // folders, such as one archive's extraction; runs nest.  Meanwhile the
+  // file system may keep what it learnt of the folders it looks names up
+  // in, and the current folder, so that finding a name with case ignored
+  // costs one listing of its folder per run rather than one per name.  Its
+  // own changes keep that knowledge true; changes by other processes in
+  // those folders may go unseen until the run ends.  By default nothing is
+  // kept (a system that ignores case itself needs no listings).
+  virtual void KeepListings(bool /*keep*/) {}
+};
+
+// Keeps listings (see FileSystem::KeepListings) for as long as it lives.
+class KeptListings {
+ public:
+  explicit KeptListings(FileSystem& fs) : fs_(fs) { fs_.KeepListings(true); }
+  ~KeptListings() { fs_.KeepListings(false); }
+  KeptListings(const KeptListings&) = delete;
+  KeptListings& operator=(const KeptListings&) = delete;
+
+ private:
+  FileSystem& fs_;
 };
 
 // The real file system of this machine.
@@ -114,6 +159,7 @@ class FileSystemWrapper : public FileSystem {
   std::unique_ptr<WriteStream> OpenWrite(const std::string& p) override { return t_.OpenWrite(p); }
   std::unique_ptr<ReadStream> OpenRead(const std::string& p) override { return t_.OpenRead(p); }
   std::unique_ptr<WriteStream> OpenAppend(const std::string& p) override { return t_.OpenAppend(p); }
+  std::unique_ptr<ReadAtFile> OpenReadAt(const std::string& p) override { return t_.OpenReadAt(p); }
   std::optional<std::vector<std::string>> ListFolder(const std::string& p) override { return t_.ListFolder(p); }
   FileKind Kind(const std::string& p) override { return t_.Kind(p); }
   bool IsLink(const std::string& p) override { return t_.IsLink(p); }
@@ -123,6 +169,8 @@ class FileSystemWrapper : public FileSystem {
   // read or a write sees the copy's too.
   int CopyFile(const std::string& s, const std::string& d) override;
   bool CreateExclusive(const std::string& p) override { return t_.CreateExclusive(p); }
+  // OpenWriteNew is left to the default, made of this file system's own
+  // CreateExclusive and OpenWrite.
   std::optional<FileIdentity> Identify(const std::string& p) override { return t_.Identify(p); }
   bool DeleteFile(const std::string& p) override { return t_.DeleteFile(p); }
   bool DeleteFolder(const std::string& p) override { return t_.DeleteFolder(p); }
@@ -133,6 +181,7 @@ class FileSystemWrapper : public FileSystem {
   bool ChangeFolder(const std::string& p) override { return t_.ChangeFolder(p); }
   bool SetExecutable(const std::string& p) override { return t_.SetExecutable(p); }
   std::string Absolute(const std::string& p) override { return t_.Absolute(p); }
+  void KeepListings(bool keep) override { t_.KeepListings(keep); }
 
  protected:
   FileSystem& t_;

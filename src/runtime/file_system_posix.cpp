@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "runtime/file_system.h"
+#include "runtime/folder_listings.h"
 #include "runtime/text.h"
 
 namespace corvane::runtime {
@@ -103,6 +104,26 @@ class PosixReadStream : public ReadStream {
   int fd_;
 };
 
+class PosixReadAtFile : public ReadAtFile {
+ public:
+  PosixReadAtFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+  ~PosixReadAtFile() override { ::close(fd_); }
+  std::uint64_t Size() const override { return size_; }
+
+ protected:
+  long long ReadSome(std::uint64_t offset, void* data, std::size_t size) override {
+    while (true) {
+      const ssize_t r = ::pread(fd_, data, size, static_cast<off_t>(offset));
+      if (r < 0 && errno == EINTR) continue;
+      return r;
+    }
+  }
+
+ private:
+  int fd_;
+  std::uint64_t size_;
+};
+
 class MemoryReadStream : public ReadStream {
  public:
   explicit MemoryReadStream(const std::string* bytes) : bytes_(bytes) {}
@@ -141,6 +162,17 @@ std::string MatchIgnoringCase(DIR* d, const std::string& part) {
   return match;
 }
 
+// Every name in the listing d but "." and ".."; closes d.
+std::vector<std::string> ReadNames(DIR* d) {
+  std::vector<std::string> names;
+  while (dirent* e = Sys(::readdir, d)) {
+    if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
+    names.emplace_back(e->d_name);
+  }
+  ::closedir(d);
+  return names;
+}
+
 // The same in folder dir.
 std::string MatchIgnoringCase(int dir, const std::string& part) {
   int fd = Sys(::openat, dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -165,7 +197,17 @@ class PosixFileSystem : public FileSystem {
   std::string Resolve(const std::string& path) override {
     if (IsIncbin(path)) return path;
     std::string p = Slashes(path);
-    if (p.empty() || Exists(p)) return p;
+    if (p.empty()) return p;
+    // A kept listing of the folder answers without asking the system.
+    std::string kept_folder, kept_name;
+    const bool keyed = listings_.Split(p, &kept_folder, &kept_name);
+    if (keyed) {
+      if (std::optional<std::string> found = listings_.Find(kept_folder, kept_name))
+        return p.substr(0, p.rfind('/') + 1) + *found;
+      // Nothing exists below a missing folder: keep the path as written.
+      if (listings_.FolderMissing(p)) return p;
+    }
+    if (Exists(p)) return p;
     // Usually only the last name is missing (a file about to be made): when
     // its folder exists as written, that folder alone is searched rather
     // than every level from the root.
@@ -176,6 +218,10 @@ class PosixFileSystem : public FileSystem {
         // Listed straight away: a file extracted or downloaded into a folder
         // costs this search every time it is named before it exists.
         if (DIR* d = Sys(::opendir, parent.c_str())) {
+          if (keyed) {
+            listings_.Fill(kept_folder, ReadNames(d));
+            return parent + "/" + listings_.Find(kept_folder, kept_name).value_or(last);
+          }
           const std::string match = MatchIgnoringCase(d, last);
           return parent + "/" + (match.empty() ? last : match);
         }
@@ -261,8 +307,10 @@ class PosixFileSystem : public FileSystem {
   }
 
   bool AppendFile(const std::string& path, const std::string& bytes) override {
-    int fd = Sys(::open, Resolve(path).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    const std::string p = Resolve(path);
+    int fd = Sys(::open, p.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0) return false;
+    listings_.Added(p);
     PosixWriteStream s(fd);
     bool ok = s.Write(bytes.data(), bytes.size());
     return s.Close() && ok;
@@ -274,8 +322,10 @@ class PosixFileSystem : public FileSystem {
     // even an empty one such as a temporary just made, for a rewrite in
     // place and writes all of it out at close, which made closing a large
     // download wait for the disk.
-    int fd = Sys(::open, Resolve(path).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    const std::string p = Resolve(path);
+    int fd = Sys(::open, p.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) return nullptr;
+    listings_.Added(p);
     struct stat st;
     if (Sys(::fstat, fd, &st) != 0 || (st.st_size > 0 && Sys(::ftruncate, fd, 0) != 0)) {
       ::close(fd);
@@ -307,17 +357,23 @@ class PosixFileSystem : public FileSystem {
     return std::make_unique<PosixReadStream>(fd);
   }
 
+  std::unique_ptr<ReadAtFile> OpenReadAt(const std::string& path) override {
+    if (IsIncbin(path)) return FileSystem::OpenReadAt(path);
+    int fd = Sys(::open, Resolve(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      ::close(fd);
+      return nullptr;
+    }
+    return std::make_unique<PosixReadAtFile>(fd, static_cast<std::uint64_t>(st.st_size));
+  }
+
   std::optional<std::vector<std::string>> ListFolder(const std::string& path) override {
     std::string p = path.empty() ? "." : Resolve(path);
     DIR* d = Sys(::opendir, p.c_str());
     if (!d) return std::nullopt;
-    std::vector<std::string> names;
-    while (dirent* e = Sys(::readdir, d)) {
-      if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
-      names.emplace_back(e->d_name);
-    }
-    ::closedir(d);
-    return names;
+    return ReadNames(d);
   }
 
   FileKind Kind(const std::string& path) override {
@@ -336,22 +392,33 @@ class PosixFileSystem : public FileSystem {
 
   bool CreateFolder(const std::string& path) override {
     std::string p = Resolve(path);
-    if (Sys(::mkdir, p.c_str(), 0755) == 0) return true;
+    if (Sys(::mkdir, p.c_str(), 0755) == 0) {
+      listings_.Added(p, true);
+      return true;
+    }
     return Kind(p) == kFolder;
   }
 
   bool CreateFolderWithParents(const std::string& path) override {
     const std::string p = Resolve(path);
     if (p.empty()) return false;
+    // Usually only the last folder is missing.
+    if (Sys(::mkdir, p.c_str(), 0755) == 0) {
+      listings_.Added(p, true);
+      return true;
+    }
     // One pass down from the top with a handle on each folder: the cost
     // grows with the path's length, not with its square.
     int dir = Sys(::open, p[0] == '/' ? "/" : ".", kWalkFlags);
+    std::string walked = p[0] == '/' ? "" : ".";
     for (const std::string& part : Split(p, "/")) {
       if (dir < 0) return false;
       if (part.empty()) continue;
+      walked = walked == "." ? part : walked + "/" + part;
       int sub = Sys(::openat, dir, part.c_str(), kWalkFlags);
       if (sub < 0 && errno == ENOENT) {
-        Sys(::mkdirat, dir, part.c_str(), 0755);  // another process may win the race: the open below decides
+        // Another process may win the race: the open below decides.
+        if (Sys(::mkdirat, dir, part.c_str(), 0755) == 0) listings_.Added(walked, true);
         sub = Sys(::openat, dir, part.c_str(), kWalkFlags);
       }
       ::close(dir);
@@ -365,16 +432,14 @@ class PosixFileSystem : public FileSystem {
   int CopyFile(const std::string& src, const std::string& dst) override { return CopyFileThrough(*this, src, dst); }
 
   bool CreateExclusive(const std::string& path) override {
-    if (IsIncbin(path) || path.empty()) return false;
-    // The new name is taken as written: only its folder is looked up with
-    // case ignored, which spares a search of the folder for a name that is
-    // not there.
-    const std::string p = Slashes(path);
-    const std::size_t slash = p.rfind('/');
-    const std::string real = slash == std::string::npos || slash == 0 ? p : Resolve(p.substr(0, slash)) + p.substr(slash);
-    int fd = Sys(::open, real.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    return ::close(fd) == 0;
+    const int fd = CreateNew(path);
+    return fd >= 0 && ::close(fd) == 0;
+  }
+
+  std::unique_ptr<WriteStream> OpenWriteNew(const std::string& path) override {
+    const int fd = CreateNew(path);
+    if (fd < 0) return nullptr;
+    return std::make_unique<PosixWriteStream>(fd);
   }
 
   std::optional<FileIdentity> Identify(const std::string& path) override {
@@ -388,17 +453,25 @@ class PosixFileSystem : public FileSystem {
     std::string p = Resolve(path);
     struct stat st;
     if (Sys(::lstat, p.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
-    return Sys(::unlink, p.c_str()) == 0;
+    if (Sys(::unlink, p.c_str()) != 0) return false;
+    listings_.Removed(p);
+    return true;
   }
 
   bool DeleteFolder(const std::string& path) override {
     std::string p = Resolve(path);
     RemoveTree(p);
+    listings_.Forget();
     return !Exists(p);
   }
 
   bool Rename(const std::string& from, const std::string& to) override {
-    return Sys(::rename, Resolve(from).c_str(), Resolve(to).c_str()) == 0;
+    const std::string real_from = Resolve(from), real_to = Resolve(to);
+    if (Sys(::rename, real_from.c_str(), real_to.c_str()) != 0) return false;
+    listings_.Removed(real_from);
+    listings_.Removed(real_to);  // a folder may have replaced an empty one
+    listings_.Added(real_to);
+    return true;
   }
 
   long long FileSize(const std::string& path) override {
@@ -418,15 +491,19 @@ class PosixFileSystem : public FileSystem {
   }
 
   std::string CurrentFolder() override {
-    std::vector<char> buf(4096);
-    while (!::getcwd(buf.data(), buf.size())) {
-      if (errno != ERANGE) return "";
-      buf.resize(buf.size() * 2);
+    if (listings_.Active()) {
+      std::string kept = listings_.CurrentFolder();
+      if (!kept.empty()) return kept;
     }
-    return buf.data();
+    return SystemCurrentFolder();
   }
 
-  bool ChangeFolder(const std::string& path) override { return Sys(::chdir, Resolve(path).c_str()) == 0; }
+  bool ChangeFolder(const std::string& path) override {
+    if (Sys(::chdir, Resolve(path).c_str()) != 0) return false;
+    // Relative names now mean other folders.
+    if (listings_.Active()) listings_.Restart(SystemCurrentFolder());
+    return true;
+  }
 
   bool SetExecutable(const std::string& path) override {
     std::string p = Resolve(path);
@@ -452,7 +529,35 @@ class PosixFileSystem : public FileSystem {
     return out.empty() ? "/" : out;
   }
 
+  void KeepListings(bool keep) override { listings_.Keep(keep, keep ? SystemCurrentFolder() : ""); }
+
  private:
+  // Creates path (folder found with case ignored, name as written) only
+  // when nothing stands there; the open descriptor, or -1.
+  int CreateNew(const std::string& path) {
+    if (IsIncbin(path) || path.empty()) return -1;
+    // The new name is taken as written: only its folder is looked up with
+    // case ignored, which spares a search of the folder for a name that is
+    // not there.
+    const std::string p = Slashes(path);
+    const std::size_t slash = p.rfind('/');
+    const std::string real = slash == std::string::npos || slash == 0 ? p : Resolve(p.substr(0, slash)) + p.substr(slash);
+    const int fd = Sys(::open, real.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd >= 0) listings_.Added(real);
+    return fd;
+  }
+
+  static std::string SystemCurrentFolder() {
+    std::vector<char> buf(4096);
+    while (!::getcwd(buf.data(), buf.size())) {
+      if (errno != ERANGE) return "";
+      buf.resize(buf.size() * 2);
+    }
+    return buf.data();
+  }
+
+  FolderListings listings_;
+
   static void RemoveTree(const std::string& p) {
     struct stat st;
     if (Sys(::lstat, p.c_str(), &st) != 0) return;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <set>
@@ -197,6 +198,68 @@ TEST(FileSystemTest, SweepRemovesOnlyOurTemporariesInJournalledFolders) {
   SetTemporaryJournal("");
   EXPECT_FALSE(Fs().Kind(ours) != kNone || dir.Exists("journal.txt"));
   EXPECT_TRUE(dir.Exists("a/keep.txt.corvane-part") && dir.Exists("b/.corvane-abcdefgh.tmp"));
+}
+
+// While listings are kept, names still resolve with case ignored and the
+// file system's own creates, renames and deletes are seen at once; a folder
+// that takes many new files is listed once, not once per new name.
+TEST(FileSystemTest, KeptListingsFollowOwnChanges) {
+  TempDir dir;
+  dir.Write("d/Old.txt", "old");
+  FileSystem& fs = Fs();
+  KeptListings kept(fs);
+  EXPECT_EQ(fs.ReadFile(dir / "d/OLD.TXT").value_or("?"), "old");
+  ASSERT_TRUE(fs.WriteFile(dir / "d/New.txt", "new"));
+  EXPECT_EQ(fs.ReadFile(dir / "D/NEW.TXT").value_or("?"), "new");
+  ASSERT_TRUE(fs.Rename(dir / "d/new.txt", dir / "d/Moved.txt"));
+  EXPECT_EQ(fs.Kind(dir / "d/NEW.txt"), kNone);
+  ASSERT_TRUE(fs.DeleteFile(dir / "d/old.TXT"));
+  EXPECT_EQ(fs.Kind(dir / "d/Old.txt"), kNone);
+  ASSERT_TRUE(fs.CreateFolderWithParents(dir / "d/Sub/Deeper"));
+  ASSERT_TRUE(WriteFileAtomic(dir / "d/SUB/deeper/f.txt", "f"));
+  ASSERT_TRUE(fs.Rename(dir / "d/sub", dir / "d/Other"));
+  EXPECT_EQ(fs.Kind(dir / "d/sub/Deeper/f.txt"), kNone);
+  EXPECT_EQ(fs.ReadFile(dir / "d/other/DEEPER/F.txt").value_or("?"), "f");
+  std::vector<std::string> names = fs.ListFolder(dir / "d").value_or(std::vector<std::string>{});
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"Moved.txt", "Other"}));
+#ifndef _WIN32
+  ASSERT_TRUE(fs.CreateFolder(dir / "many"));
+  const std::uint64_t before = SystemCallCount();
+  for (int i = 0; i < 200; ++i) ASSERT_TRUE(WriteFileAtomic(dir / ("many/File" + std::to_string(i)), "x"));
+  const std::uint64_t spent = SystemCallCount() - before;
+  EXPECT_LT(spent, 200u * 6) << spent << " calls for 200 new files";
+  EXPECT_EQ(fs.ReadFile(dir / "MANY/file199").value_or("?"), "x");
+#endif
+}
+
+// Reads at an offset, short only at the end; creating a file for writing
+// refuses any name that is taken.
+TEST(FileSystemTest, ReadsAtOffsetsAndCreatesNewFilesOnly) {
+  TempDir dir;
+  dir.Write("f.bin", "0123456789");
+  std::unique_ptr<ReadAtFile> file = Fs().OpenReadAt(dir / "F.BIN");
+  ASSERT_TRUE(file);
+  EXPECT_EQ(file->Size(), 10u);
+  const std::pair<std::uint64_t, std::string> reads[] = {{3, "3456"}, {8, "89"}, {10, ""}, {99, ""}};
+  for (const auto& [offset, expected] : reads) {
+    char buffer[4];
+    const long long n = file->ReadAt(offset, buffer, sizeof buffer);
+    EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(std::max(n, 0LL))), expected) << offset;
+  }
+  EXPECT_FALSE(Fs().OpenReadAt(dir / "missing"));
+  EXPECT_FALSE(Fs().OpenReadAt(dir.path()));
+
+  EXPECT_FALSE(Fs().OpenWriteNew(dir / "f.bin"));
+  auto fresh = Fs().OpenWriteNew(dir / "g.bin");
+  ASSERT_TRUE(fresh);
+  EXPECT_TRUE(fresh->Write("g", 1) && fresh->Close());
+  EXPECT_EQ(dir.Read("g.bin") + dir.Read("f.bin"), "g0123456789");
+#ifndef _WIN32
+  ASSERT_TRUE(corvane::testing::MakeSymlink(dir / "gone", dir / "dangling"));
+  EXPECT_FALSE(Fs().OpenWriteNew(dir / "dangling"));
+  EXPECT_FALSE(dir.Exists("gone"));
+#endif
 }
 
 TEST(FileSystemTest, AbsoluteFoldsDotsAndSeparators) {

@@ -111,6 +111,27 @@ HANDLE OpenForReading(const std::string& path) {
                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
 }
 
+class Win32ReadAtFile : public ReadAtFile {
+ public:
+  Win32ReadAtFile(HANDLE h, std::uint64_t size) : h_(h), size_(size) {}
+  ~Win32ReadAtFile() override { ::CloseHandle(h_); }
+  std::uint64_t Size() const override { return size_; }
+
+ protected:
+  long long ReadSome(std::uint64_t offset, void* data, std::size_t size) override {
+    OVERLAPPED where{};
+    where.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+    where.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    if (::ReadFile(h_, data, static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30)), &got, &where)) return got;
+    return ::GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
+  }
+
+ private:
+  HANDLE h_;
+  std::uint64_t size_;
+};
+
 class Win32FileSystem : public FileSystem {
  public:
   std::string Resolve(const std::string& path) override {
@@ -189,6 +210,18 @@ class Win32FileSystem : public FileSystem {
     return std::make_unique<Win32ReadStream>(h);
   }
 
+  std::unique_ptr<ReadAtFile> OpenReadAt(const std::string& path) override {
+    if (IsIncbin(path)) return FileSystem::OpenReadAt(path);
+    HANDLE h = OpenForReading(path);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    LARGE_INTEGER size;
+    if (::GetFileType(h) != FILE_TYPE_DISK || !::GetFileSizeEx(h, &size)) {
+      ::CloseHandle(h);
+      return nullptr;
+    }
+    return std::make_unique<Win32ReadAtFile>(h, static_cast<std::uint64_t>(size.QuadPart));
+  }
+
   std::optional<std::vector<std::string>> ListFolder(const std::string& path) override {
     std::string folder = path.empty() ? "." : path;
     if (Kind(folder) != kFolder) return std::nullopt;
@@ -249,11 +282,14 @@ class Win32FileSystem : public FileSystem {
   int CopyFile(const std::string& src, const std::string& dst) override { return CopyFileThrough(*this, src, dst); }
 
   bool CreateExclusive(const std::string& path) override {
-    if (IsIncbin(path) || path.empty()) return false;
-    HANDLE h = ::CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                             CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    return ::CloseHandle(h) != 0;
+    HANDLE h = CreateNew(path);
+    return h != INVALID_HANDLE_VALUE && ::CloseHandle(h) != 0;
+  }
+
+  std::unique_ptr<WriteStream> OpenWriteNew(const std::string& path) override {
+    HANDLE h = CreateNew(path);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32WriteStream>(h);
   }
 
   std::optional<FileIdentity> Identify(const std::string& path) override {
@@ -345,6 +381,14 @@ class Win32FileSystem : public FileSystem {
   }
 
  private:
+  // A handle open for writing on path, created only when nothing stands
+  // there; INVALID_HANDLE_VALUE otherwise.
+  static HANDLE CreateNew(const std::string& path) {
+    if (IsIncbin(path) || path.empty()) return INVALID_HANDLE_VALUE;
+    return ::CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
+
   // Deletes a tree; a link (junction or symbolic link) is removed itself,
   // never followed.
   static void RemoveTree(const std::wstring& path) {

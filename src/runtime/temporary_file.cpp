@@ -56,19 +56,35 @@ void NoteFolder(FileSystem& fs, const std::string& folder) {
   fs.AppendFile(journal_path, absolute + "\n");
 }
 
-}  // namespace
-
-std::string CreateTemporaryBeside(FileSystem& fs, const std::string& path) {
+// A fresh temporary name in the folder of path for which make(candidate)
+// succeeds, or "".
+template <class Make>
+std::string MakeBeside(FileSystem& fs, const std::string& path, Make make) {
   // Only the folder is resolved: the target itself usually does not exist
   // yet, and resolving a missing name costs a search of its folder.
   const std::string folder = fs.Resolve(FolderOf(ReplaceAll(path, "\\", "/")));
   NoteFolder(fs, folder);
   for (int i = 0; i < kAttempts; ++i) {
     const std::string candidate = (folder == "/" ? "" : folder) + "/" + RandomName();
-    if (fs.CreateExclusive(candidate)) return candidate;
+    if (make(candidate)) return candidate;
     if (fs.Kind(candidate) == kNone && !fs.IsLink(candidate)) return "";  // not a clash: the folder refuses
   }
   return "";
+}
+
+}  // namespace
+
+std::string CreateTemporaryBeside(FileSystem& fs, const std::string& path) {
+  return MakeBeside(fs, path, [&](const std::string& candidate) { return fs.CreateExclusive(candidate); });
+}
+
+std::unique_ptr<WriteStream> OpenTemporaryBeside(FileSystem& fs, const std::string& path, std::string* temporary) {
+  std::unique_ptr<WriteStream> stream;
+  *temporary = MakeBeside(fs, path, [&](const std::string& candidate) {
+    stream = fs.OpenWriteNew(candidate);
+    return stream != nullptr;
+  });
+  return stream;
 }
 
 bool IsTemporaryName(const std::string& name) {

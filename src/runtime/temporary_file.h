@@ -10,6 +10,7 @@
 // start without searching folders we never wrote.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,10 @@ namespace corvane::runtime {
 // Creates an empty temporary file in the folder of path (path itself need
 // not exist; its folder must).  Returns the temporary's path, "" on failure.
 std::string CreateTemporaryBeside(FileSystem& fs, const std::string& path);
+
+// The same, opened for writing: the stream, with the temporary's path in
+// *temporary; null on failure (*temporary is then "").
+std::unique_ptr<WriteStream> OpenTemporaryBeside(FileSystem& fs, const std::string& path, std::string* temporary);
 
 // True for a file name (without folder) that CreateTemporaryBeside makes.
 bool IsTemporaryName(const std::string& name);

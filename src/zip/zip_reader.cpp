@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "runtime/file_system.h"
+#include "zip/archive_io.h"
 #include "runtime/temporary_file.h"
 #include "runtime/text.h"
 
@@ -134,8 +135,8 @@ bool ZipReader::Open(const std::string& path) {
   if (path.empty()) return false;
   runtime::FileSystem& fs = runtime::Fs();
   if (fs.Kind(path) != runtime::kFile) return false;
-  std::string real = fs.Resolve(path);
-  unzFile uf = unzOpen64(real.c_str());
+  zlib_filefunc64_def functions = ArchiveFileFunctions();
+  unzFile uf = unzOpen2_64(path.c_str(), &functions);
   if (!uf) {
     constexpr long long kLargestBareRecord = 22 + 0xFFFF;
     const long long size = fs.FileSize(path);
@@ -252,8 +253,8 @@ ZipStatus ZipReader::ExtractEntry(int index, const std::string& path, const std:
   // The bytes go to a temporary file beside the target, renamed over it only
   // when the entry is whole: a damaged entry, a full disk or a killed process
   // never leaves a cut-short file, nor destroys the file it would replace.
-  const std::string temporary = runtime::CreateTemporaryBeside(fs, path);
-  auto out = temporary.empty() ? nullptr : fs.OpenWrite(temporary);
+  std::string temporary;
+  auto out = runtime::OpenTemporaryBeside(fs, path, &temporary);
   if (!out) {
     unzCloseCurrentFile(uf);
     if (!temporary.empty()) fs.DeleteFile(temporary);

@@ -1,7 +1,8 @@
 // The ZIP archive reader.  An archive opened by its path lists its entries in
 // the order of its central directory; each entry can be extracted to a file.
-// Built over minizip's unzip interface; the output goes through
-// runtime::Fs().OpenWrite so that write failures can be injected.
+// Built over minizip's unzip interface; the archive is read through
+// runtime::Fs().OpenReadAt and the output goes through the runtime's file
+// system, so that failures can be injected.
 //
 // Guards that every extraction applies, whoever calls it:
 // - an entry is never inflated past ZipEntryCap() bytes (a decompression
