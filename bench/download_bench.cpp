@@ -26,18 +26,17 @@
 #include <string>
 #include <vector>
 
-#include "app/download_page.h"
 #include "app/download_run.h"
 #include "bench_options.h"
 #include "bench_stats.h"
+#include "download_bench_setting.h"
 #include "file_checks.h"
 #include "net/http_client.h"
-#include "package_maker.h"
 #include "process_usage.h"
 #include "progress_check.h"
 #include "reference_tool.h"
-#include "trust/sha256.h"
 #include "runtime/environment.h"
+#include "trust/sha256.h"
 #include "runtime/file_system.h"
 #include "toolkit/headless/headless_backend.h"
 #include "toolkit/toolkit.h"
@@ -147,43 +146,30 @@ CurlFigures CurlAndHashRun(const std::string& curl, const std::string& sha256sum
 }
 
 int Run(const BenchOptions& options) {
-  const std::string server = options.Text("server");
-  const std::string web_root = Fs().Absolute(options.Text("web-root"));
-  const std::string work = Fs().Absolute(options.Text("work"));
-  const int runs = static_cast<int>(options.Number("runs", 5));
-  const long long total = options.Number("mib", 256) << 20;
-  const std::string ca_file = options.Text("ca-file");
-  if (!ca_file.empty()) runtime::SetEnv("CORVANE_CA_FILE", ca_file);
-  const std::string scheme = IsHttpsUrl(server) ? "HTTPS " : "";
-  if (server.empty() || options.Text("web-root").empty() || options.Text("work").empty()) {
-    std::cerr << "usage: corvane-bench-download --server URL --web-root DIR --work DIR [--runs N] [--mib N]\n";
-    return 2;
-  }
   const std::string curl = LocateTool("curl");
   const std::string sha256sum = LocateTool("sha256sum");
   if (curl.empty() || sha256sum.empty()) {
     std::cerr << "error: curl or sha256sum is not installed\n";
     return 1;
   }
-  const std::string source = web_root + "/" + kFileName;
-  const std::string url = server + "/" + kFileName;
-  if (!Fs().CreateFolderWithParents(work + "/download") || !WriteRandomFile(source, total, 20240115)) {
-    std::cerr << "error: cannot write the test file below " << web_root << " and " << work << "\n";
-    return 1;
-  }
+  int exit_code = 0;
+  const auto files = PrepareDownloadBench(
+      options, "corvane-bench-download --server URL --web-root DIR --work DIR [--runs N] [--mib N] [--ca-file PEM]",
+      kFileName, 20240115, &exit_code);
+  if (!files) return exit_code;
+  const std::string ca_file = options.Text("ca-file");
+  if (!ca_file.empty()) runtime::SetEnv("CORVANE_CA_FILE", ca_file);
+  const std::string scheme = IsHttpsUrl(files->server) ? "HTTPS " : "";
+  const std::string& work = files->work;
+  const std::string& source = files->source;
+  const std::string& url = files->url;
+  const std::string& curl_target = files->curl_target;
+  const std::string& corvane_target = files->corvane_target;
+  const long long total = files->total;
+  const int runs = files->runs;
   const std::string expected = trust::Sha256OfFile(source);
-  const std::string curl_target = work + "/curl.bin";
-  const std::string corvane_target = work + "/download/" + kFileName;
 
-  // The wizard's setting: the headless toolkit, the Download page's file
-  // progress bar, the loop's half-second timer.
-  auto backend = std::make_unique<tk::HeadlessBackend>();
-  tk::HeadlessBackend& ui = *backend;
-  tk::SetBackend(std::move(backend));
-  tk::Gadget* window = tk::CreateWindow("Corvane", 0, 0, 640, 480, nullptr, tk::kWindowTitleBar);
-  fileProgress = tk::CreateProgressBar(10, 10, 400, 20, window);
-  tk::CreateTimer(2.0);
-  runtime::EnterProgramFolder(work);
+  tk::HeadlessBackend& ui = StartDownloadPage(work);
 
   int status = 0;
   // One unmeasured transfer brings the file into the page cache for both.
@@ -238,11 +224,7 @@ int Run(const BenchOptions& options) {
                 FormatMs(reference.cpu_ms).c_str());
     std::fflush(stdout);
   }
-  fileProgress = nullptr;
-  tk::Shutdown();
-  Fs().DeleteFile(source);
-  Fs().DeleteFile(curl_target);
-  Fs().DeleteFile(corvane_target);
+  EndDownloadPage(*files);
   if (!all_ok) return 1;
 
   const double mine = Median(corvane_ms), reference = Median(curl_ms);

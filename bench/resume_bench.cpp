@@ -18,15 +18,13 @@
 #include <string>
 #include <vector>
 
-#include "app/download_page.h"
 #include "app/download_run.h"
 #include "bench_options.h"
 #include "bench_stats.h"
+#include "download_bench_setting.h"
 #include "file_checks.h"
 #include "net/http_client.h"
-#include "package_maker.h"
 #include "reference_tool.h"
-#include "runtime/environment.h"
 #include "runtime/file_system.h"
 #include "toolkit/headless/headless_backend.h"
 #include "toolkit/toolkit.h"
@@ -87,37 +85,27 @@ Figures RunCurl(const std::string& curl, const std::string& url, const std::stri
 }
 
 int Run(const BenchOptions& options) {
-  const std::string server = options.Text("server");
-  const std::string web_root = Fs().Absolute(options.Text("web-root"));
-  const std::string work = Fs().Absolute(options.Text("work"));
-  const int runs = static_cast<int>(options.Number("runs", 5));
-  const long long total = options.Number("mib", 256) << 20;
-  const int cuts = static_cast<int>(options.Number("cuts", 10));
-  if (server.empty() || options.Text("web-root").empty() || options.Text("work").empty()) {
-    std::cerr << "usage: corvane-bench-resume --server URL --web-root DIR --work DIR [--runs N] [--mib N] [--cuts N]\n";
-    return 2;
-  }
   const std::string curl = LocateTool("curl");
   if (curl.empty()) {
     std::cerr << "error: curl is not installed\n";
     return 1;
   }
-  const std::string source = web_root + "/" + kFileName;
-  const std::string url = server + "/" + kFileName;
-  if (!Fs().CreateFolderWithParents(work + "/download") || !WriteRandomFile(source, total, 20261209)) {
-    std::cerr << "error: cannot write the test file below " << web_root << " and " << work << "\n";
-    return 1;
-  }
-  const std::string curl_target = work + "/curl.bin";
-  const std::string corvane_target = work + "/download/" + kFileName;
+  int exit_code = 0;
+  const auto files = PrepareDownloadBench(
+      options, "corvane-bench-resume --server URL --web-root DIR --work DIR [--runs N] [--mib N] [--cuts N]",
+      kFileName, 20261209, &exit_code);
+  if (!files) return exit_code;
+  const int cuts = static_cast<int>(options.Number("cuts", 10));
+  const std::string& server = files->server;
+  const std::string& work = files->work;
+  const std::string& source = files->source;
+  const std::string& url = files->url;
+  const std::string& curl_target = files->curl_target;
+  const std::string& corvane_target = files->corvane_target;
+  const long long total = files->total;
+  const int runs = files->runs;
 
-  // The wizard's setting: the headless toolkit and the Download page's bar.
-  auto backend = std::make_unique<tk::HeadlessBackend>();
-  tk::SetBackend(std::move(backend));
-  tk::Gadget* window = tk::CreateWindow("Corvane", 0, 0, 640, 480, nullptr, tk::kWindowTitleBar);
-  fileProgress = tk::CreateProgressBar(10, 10, 400, 20, window);
-  tk::CreateTimer(2.0);
-  runtime::EnterProgramFolder(work);
+  StartDownloadPage(work);
 
   bool all_ok = true;
   // One unmeasured transfer brings the file into the page cache for both.
@@ -150,11 +138,7 @@ int Run(const BenchOptions& options) {
                 reference.bytes);
     std::fflush(stdout);
   }
-  fileProgress = nullptr;
-  tk::Shutdown();
-  Fs().DeleteFile(source);
-  Fs().DeleteFile(curl_target);
-  Fs().DeleteFile(corvane_target);
+  EndDownloadPage(*files);
   if (!all_ok) return 1;
 
   const double mine = Median(corvane_ms), reference = Median(curl_ms);
