@@ -4,6 +4,7 @@
 
 #include "catalogue/catalogue_names.h"
 #include "runtime/file_system.h"
+#include "runtime/files_read_ahead.h"
 #include "runtime/text.h"
 
 namespace corvane {
@@ -70,14 +71,17 @@ std::optional<std::string> LangFolder::Find(const std::string& name) const {
   return names_[first];
 }
 
-std::optional<std::string> LangFolder::ReadWhole(const std::string& name) const {
+std::optional<std::string> LangFolder::ReadWhole(const std::string& name, runtime::FilesReadAhead* ahead) const {
   auto actual = Find(name);
   if (!actual) return std::nullopt;
-  return ReadLangFile(*actual);
+  return ReadLangFile(*actual, ahead);
 }
 
-std::optional<std::string> ReadLangFile(const std::string& name) {
-  auto bytes = runtime::Fs().ReadFile("lang/" + name);
+std::string LangFilePath(const std::string& name) { return "lang/" + name; }
+
+std::optional<std::string> ReadLangFile(const std::string& name, runtime::FilesReadAhead* ahead) {
+  const std::string path = LangFilePath(name);
+  auto bytes = ahead ? ahead->Read(path) : runtime::Fs().ReadFile(path);
   if (!bytes) return std::nullopt;
   return runtime::DecodeWholeText(*bytes);
 }

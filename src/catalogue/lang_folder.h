@@ -13,6 +13,10 @@
 
 namespace corvane {
 
+namespace runtime {
+class FilesReadAhead;
+}
+
 class LangFolder {
  public:
   // Lists "lang" now; a folder that cannot be listed holds nothing.
@@ -24,8 +28,9 @@ class LangFolder {
   std::optional<std::string> Find(const std::string& name) const;
 
   // The whole text (byte-order mark honoured) of the file that name stands
-  // for, or nothing when there is none or it cannot be read.
-  std::optional<std::string> ReadWhole(const std::string& name) const;
+  // for, or nothing when there is none or it cannot be read.  Read through
+  // ahead when given.
+  std::optional<std::string> ReadWhole(const std::string& name, runtime::FilesReadAhead* ahead = nullptr) const;
 
  private:
   static constexpr std::uint32_t kNone = UINT32_MAX;
@@ -41,8 +46,12 @@ class LangFolder {
   std::vector<std::uint32_t> next_;   // per name: the next listed that folds alike, or kNone
 };
 
+// The path of the file name in "lang".
+std::string LangFilePath(const std::string& name);
+
 // The whole text of "lang/" + name as the file system finds it (case
 // ignored when it does not exist as written), or nothing.  No check of name.
-std::optional<std::string> ReadLangFile(const std::string& name);
+// Read through ahead when given.
+std::optional<std::string> ReadLangFile(const std::string& name, runtime::FilesReadAhead* ahead = nullptr);
 
 }  // namespace corvane

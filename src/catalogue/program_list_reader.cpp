@@ -1,5 +1,6 @@
 #include "catalogue/program_list_reader.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <iterator>
@@ -15,6 +16,7 @@
 #include "log/activity_log.h"
 #include "net/html_tag.h"
 #include "runtime/file_system.h"
+#include "runtime/files_read_ahead.h"
 #include "runtime/text.h"
 #include "settings/config.h"
 #include "toolkit/toolkit.h"
@@ -96,6 +98,28 @@ void HeaderName(std::string_view line, std::string& out) {
   out = runtime::CharSubstr(line, 1, static_cast<long long>(count) - 2);
 }
 
+// The "lang" paths of the files that the list's MESSAGE= lines name, in
+// list order, for reading them ahead.  Only the key as usually written, in
+// capitals, is looked for, and only values that need no decoding: a message
+// missed here is read when its record is, as any other.
+std::vector<std::string> MessageFilesNamed(std::string_view bytes) {
+  constexpr std::string_view kKey("MESSAGE="), kLineEnds("\n\0", 2);
+  std::vector<std::string> paths;
+  for (std::size_t at = bytes.find(kKey); at != std::string_view::npos; at = bytes.find(kKey, at + kKey.size())) {
+    const std::size_t before = bytes.substr(0, at).find_last_of(kLineEnds);
+    const std::size_t start = before == std::string_view::npos ? 0 : before + 1;
+    std::size_t end = bytes.find_first_of(kLineEnds, at);
+    if (end == std::string_view::npos) end = bytes.size();
+    if (end > start && bytes[end - 1] == '\r') --end;
+    const std::string_view line = bytes.substr(start, end - start);
+    const std::string value(line.substr(line.find('=') + 1));  // the reader's value: after the first "="
+    const bool plain = std::all_of(value.begin(), value.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80 && c != '\r'; });
+    if (plain && IsPlainFileName(value)) paths.push_back(LangFilePath(value));
+  }
+  return paths;
+}
+
 }  // namespace
 
 const std::string& LongDescription(tprogram& record) {
@@ -114,16 +138,19 @@ void ReadProgramList(const std::string& bytes) {
     if (!lang) lang.emplace();
     return *lang;
   };
+  // Opening the message files of a large catalogue costs as much as the
+  // rest of its load: a helper thread finds and reads them meanwhile.
+  runtime::FilesReadAhead messages_ahead(runtime::Fs(), [&bytes] { return MessageFilesNamed(bytes); });
   // A message file is opened as named (the file system matches the name
   // with case ignored when it does not exist as written) until one is
   // missing: listing "lang" costs more than opening the messages of a large
   // catalogue, while every lookup of a missing name would search it again.
-  auto read_message = [&lang, &lang_folder](const std::string& file) -> std::optional<std::string> {
+  auto read_message = [&](const std::string& file) -> std::optional<std::string> {
     if (!IsPlainFileName(file)) return std::nullopt;
     if (!lang) {
-      if (auto text = ReadLangFile(file)) return text;
+      if (auto text = ReadLangFile(file, &messages_ahead)) return text;
     }
-    return lang_folder().ReadWhole(file);
+    return lang_folder().ReadWhole(file, &messages_ahead);
   };
   // The texts of the open record.  They are copied into the record at its
   // "[/]" and kept with their room: a record costs only its own texts.

@@ -95,6 +95,44 @@ TEST_F(ReaderTest, DescriptionAndMessageFilesComeFromLangWithCaseIgnored) {
   EXPECT_THAT(log, Not(Contains(" File: <missing.txt> caricato...")));
 }
 
+// Message files are read ahead on a helper thread with the real file system;
+// a file system that only reads on the caller's thread gets none read ahead.
+// Both give the same records and the same log, whatever the list does with
+// its messages: named outside a record, twice, in small letters, missing,
+// with other letter case, or naming a message file with its text.
+TEST_F(ReaderTest, MessagesReadAheadGiveWhatReadingEachOnItsOwnGives) {
+  dir_.Write("lang/m1.txt", "one");
+  dir_.Write("lang/Case.TXT", "case");
+  dir_.Write("lang/chain.txt", "m1.txt");
+  dir_.Write("lang/low.txt", "low");
+  const std::string list =
+      "MESSAGE=m1.txt\n[a]\nNAME=A\nMESSAGE=m1.txt\n[/]\n[b]\nNAME=B\nMESSAGE=chain.txt\nPATH=p\n[/]\n"
+      "[c]\nNAME=C\nmessage=low.txt\n[/]\n[d]\nNAME=D\nMESSAGE=gone.txt\n[/]\n[e]\nNAME=E\nMESSAGE=case.txt\n[/]\n"
+      "[f]\nNAME=F\nMESSAGE=m1.txt\n[/]\n";
+  auto load = [&] {
+    tprogram::ClearAll();
+    const std::size_t logged = LoggedTexts().size();
+    ReadProgramList(list);
+    std::vector<std::string> out;
+    for (const auto& p : programList) out.push_back(p->name + ":" + p->message);
+    const std::vector<std::string> log = LoggedTexts();
+    out.insert(out.end(), log.begin() + static_cast<long>(logged), log.end());
+    return out;
+  };
+  const std::vector<std::string> ahead = load();
+  runtime::FileSystemWrapper one_thread(runtime::Fs());
+  runtime::SetFs(&one_thread);
+  const std::vector<std::string> alone = load();
+  runtime::SetFs(nullptr);
+  EXPECT_EQ(ahead, alone);
+  EXPECT_THAT(alone, Contains("A:one"));
+  EXPECT_THAT(alone, Contains("B:one"));  // the text named another message file
+  EXPECT_THAT(alone, Contains("C:low"));
+  EXPECT_THAT(alone, Contains("D:gone.txt"));
+  EXPECT_THAT(alone, Contains("E:case"));
+  EXPECT_THAT(alone, Contains("F:one"));
+}
+
 // The description file is chosen at load (the last header's, exact letter
 // case before folded) and read when first asked for.
 TEST_F(ReaderTest, DescriptionIsTheFileFoundAtLoadReadOnFirstUse) {

@@ -131,6 +131,11 @@ class FileSystem {
   // those folders may go unseen until the run ends.  By default nothing is
   // kept (a system that ignores case itself needs no listings).
   virtual void KeepListings(bool /*keep*/) {}
+
+  // Whether ReadFile may be called from another thread while this one goes
+  // on using the file system (keeping no listings meanwhile).  By default
+  // not: a test's file system counts or fails calls in the order made.
+  virtual bool ReadsFromAnyThread() const { return false; }
 };
 
 // Keeps listings (see FileSystem::KeepListings) for as long as it lives.

@@ -530,6 +530,8 @@ class PosixFileSystem : public FileSystem {
   }
 
   void KeepListings(bool keep) override { listings_.Keep(keep, keep ? SystemCurrentFolder() : ""); }
+  // Reading keeps no state of its own; only kept listings are shared.
+  bool ReadsFromAnyThread() const override { return true; }
 
  private:
   // Creates path (folder found with case ignored, name as written) only

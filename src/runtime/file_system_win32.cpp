@@ -139,6 +139,9 @@ class Win32FileSystem : public FileSystem {
     return ForwardSlashes(path);
   }
 
+  // Reading keeps no state of its own.
+  bool ReadsFromAnyThread() const override { return true; }
+
   std::optional<std::string> ReadFile(const std::string& path) override {
     if (IsIncbin(path)) {
       const std::string* r = Resource(path);
