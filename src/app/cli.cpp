@@ -116,7 +116,7 @@ int Show(tprogram& p, const CommandLine& line, std::ostream& out) {
   out << p.name << ": " << p.fullname << "\n";
   if (!p.desc.empty()) out << "  " << p.desc << "\n";
   out << "Author:  " << p.author << "\nLicence: " << p.license << "\nWeb:     " << p.web << "\n";
-  for (const std::string& url : p.urls) out << "URL:     " << url << "\n";
+  for (const RecordText& url : p.urls) out << "URL:     " << url << "\n";
   out << "Package: " << PackageFileName(p) << (IsDownloaded(p) ? " (downloaded)" : "") << "\n";
   if (!p.Longdesc.empty()) out << "\n" << p.Longdesc << (p.Longdesc.back() == '\n' ? "" : "\n");
   return kExitDone;

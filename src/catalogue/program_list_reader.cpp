@@ -170,6 +170,10 @@ void ReadProgramList(const std::string& bytes) {
   // its "[/]", without shifting a large list for every record.
   std::vector<ProgramPtr> records;
   records.reserve(bytes.size() / 256);  // a typical record's size, so rarely grown
+  // Their names side by side, for the sort.
+  std::string names;
+  std::vector<std::size_t> name_ends;
+  name_ends.reserve(records.capacity());
   RecordMaker maker;
 
   runtime::LineReader lines(bytes);
@@ -183,8 +187,10 @@ void ReadProgramList(const std::string& bytes) {
         // outside a record; it must not add an empty record.
         if (!name.empty()) {
           records.push_back(maker.Make());
-          tprogram::Fill(*records.back(), slots);
-          records.back()->description_file = description_file;
+          maker.Fill(*records.back(), slots);
+          names += slots[1];
+          name_ends.push_back(names.size());
+          maker.Keep(records.back()->description_file, description_file);
         }
         clear_slots();
         description_file.clear();
@@ -227,7 +233,12 @@ void ReadProgramList(const std::string& bytes) {
       }
     }
   }
-  tprogram::AddAll(std::move(records));
+  std::vector<std::string_view> name_views;
+  name_views.reserve(name_ends.size());
+  for (std::size_t i = 0, start = 0; i < name_ends.size(); start = name_ends[i++]) {
+    name_views.emplace_back(names.data() + start, name_ends[i] - start);
+  }
+  tprogram::AddAll(std::move(records), name_views);
 }
 
 bool LooksLikeCatalogue(const std::string& bytes) {

@@ -201,7 +201,7 @@ namespace {
 
 std::string PackageName(const tprogram& program) {
   std::size_t slash = program.url.rfind('/');
-  return slash == std::string::npos ? program.url : program.url.substr(slash + 1);
+  return slash == std::string::npos ? program.url.str() : program.url.substr(slash + 1);
 }
 
 }  // namespace

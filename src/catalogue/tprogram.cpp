@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <string_view>
 #include <utility>
@@ -27,6 +28,27 @@ ProgramPtr InsertSorted(ProgramPtr record) {
   return record;
 }
 
+struct KeyedIndex {
+  std::uint64_t key;
+  std::size_t index;
+};
+
+// Sorts by key, keeping the order of equal keys: a byte of the key at a time
+// from the last, in time that grows with the count alone.
+void SortByKey(std::vector<KeyedIndex>& entries) {
+  std::vector<KeyedIndex> other(entries.size());
+  for (int shift = 0; shift < 64; shift += 8) {
+    std::size_t counts[256] = {};
+    for (const KeyedIndex& e : entries) ++counts[(e.key >> shift) & 0xFF];
+    // A byte that every key shares orders nothing.
+    if (!entries.empty() && counts[(entries.front().key >> shift) & 0xFF] == entries.size()) continue;
+    std::size_t start = 0;
+    for (std::size_t& count : counts) start += std::exchange(count, start);
+    for (const KeyedIndex& e : entries) other[counts[(e.key >> shift) & 0xFF]++] = e;
+    entries.swap(other);
+  }
+}
+
 }  // namespace
 
 int tprogram::Compare(const tprogram& other) const {
@@ -41,40 +63,48 @@ ProgramPtr tprogram::AddFromArray(const std::vector<std::string>& slots) {
 }
 
 void tprogram::AddAll(std::vector<ProgramPtr> records) {
+  std::vector<std::string_view> names;
+  names.reserve(records.size());
+  for (const ProgramPtr& p : records) names.push_back(p->fullname);
+  AddAll(std::move(records), names);
+}
+
+void tprogram::AddAll(std::vector<ProgramPtr> records, const std::vector<std::string_view>& names) {
   // Sorted by a number made of eight bytes of each name, taken from where the
-  // names start to differ: it decides most comparisons without following
-  // every record of a large catalogue to its name.  Names whose numbers are
-  // equal are compared whole.
-  std::size_t common = records.empty() ? 0 : records.front()->fullname.size();
-  for (const ProgramPtr& p : records) {
-    const std::string& first = records.front()->fullname;
-    const std::size_t n = std::min(common, p->fullname.size());
-    common = static_cast<std::size_t>(std::mismatch(first.begin(), first.begin() + n, p->fullname.begin()).first -
+  // names start to differ: it decides most comparisons without comparing
+  // whole names.  Names whose numbers are equal are compared whole.
+  std::size_t common = names.empty() ? 0 : names.front().size();
+  for (const std::string_view name : names) {
+    const std::string_view first = names.front();
+    const std::size_t n = std::min(common, name.size());
+    common = static_cast<std::size_t>(std::mismatch(first.begin(), first.begin() + n, name.begin()).first -
                                       first.begin());
   }
-  struct Entry {
-    std::uint64_t key;
-    std::string_view name;
-    std::size_t index;
-  };
-  std::vector<Entry> order;
+  std::vector<KeyedIndex> order;
   order.reserve(records.size());
   for (std::size_t i = 0; i < records.size(); ++i) {
-    const std::string_view name = std::string_view(records[i]->fullname).substr(common);
+    const std::string_view name = names[i].substr(common);
     std::uint64_t key = 0;
     for (std::size_t k = 0; k < 8; ++k) {
       key = (key << 8) | (k < name.size() ? static_cast<unsigned char>(name[k]) : 0u);
     }
-    order.push_back({key, name, i});
+    order.push_back({key, i});
   }
   // Bytes compare unsigned, as Compare does; a missing byte counts as 0, so
   // only equal numbers can hide a difference.
-  std::stable_sort(order.begin(), order.end(), [](const Entry& a, const Entry& b) {
-    return a.key != b.key ? a.key < b.key : a.name < b.name;
-  });
+  SortByKey(order);
+  for (auto run = order.begin(); run != order.end();) {
+    const auto end = std::find_if(run, order.end(), [&](const KeyedIndex& e) { return e.key != run->key; });
+    if (end - run > 1) {
+      std::stable_sort(run, end, [&](const KeyedIndex& a, const KeyedIndex& b) {
+        return names[a.index].substr(common) < names[b.index].substr(common);
+      });
+    }
+    run = end;
+  }
   std::vector<ProgramPtr> batch;
   batch.reserve(records.size());
-  for (const Entry& entry : order) batch.push_back(std::move(records[entry.index]));
+  for (const KeyedIndex& entry : order) batch.push_back(std::move(records[entry.index]));
   if (programList.empty()) {
     programList = std::move(batch);
     return;
@@ -100,14 +130,28 @@ ProgramPtr tprogram::FromArray(const std::vector<std::string>& slots) {
   return p;
 }
 
-void tprogram::Fill(tprogram& p, const std::string* slots) {
+namespace {
+
+// Fills p from the reader's slots: keep(text, bytes) sets one of its long
+// texts, same(text, kept) sets one to a text set already.
+template <typename Keep, typename Same>
+void FillRecord(tprogram& p, const std::string* slots, Keep keep, Same same) {
   p.name = runtime::ToUpper(slots[0]);
   p.fullname = slots[1];
-  p.urls = runtime::Split(slots[2], "|");
-  p.url = p.urls.front();  // Split gives at least one text
-  p.desc = slots[3];
+  // URL is split at every "|"; an empty URL gives one empty entry.
+  const std::string_view urls = slots[2];
+  p.urls.clear();
+  p.urls.resize(static_cast<std::size_t>(std::count(urls.begin(), urls.end(), '|')) + 1);
+  std::size_t start = 0;
+  for (RecordText& url : p.urls) {
+    const std::size_t bar = std::min(urls.find('|', start), urls.size());
+    keep(url, urls.substr(start, bar - start));
+    start = bar + 1;
+  }
+  same(p.url, p.urls.front());
+  keep(p.desc, slots[3]);
   p.Longdesc = slots[4];
-  p.web = slots[5];
+  keep(p.web, slots[5]);
   p.author = slots[6];
   p.license = slots[7];
   p.message = slots[8];
@@ -118,15 +162,49 @@ void tprogram::Fill(tprogram& p, const std::string* slots) {
   p.sha256 = slots[13];
 }
 
+}  // namespace
+
+void tprogram::Fill(tprogram& p, const std::string* slots) {
+  FillRecord(
+      p, slots, [](RecordText& text, std::string_view bytes) { text = bytes; },
+      [](RecordText& text, const RecordText& kept) { text = kept; });
+}
+
+struct RecordMaker::Block {
+  // A usual block's texts fit in the first buffer.
+  Block() : texts(16 * 1024) {}
+  // Declared before the records, so released after the texts that view them.
+  std::pmr::monotonic_buffer_resource texts;
+  std::vector<tprogram> records;
+};
+
 ProgramPtr RecordMaker::Make() {
-  if (!block_ || block_->size() == block_->capacity()) {
-    block_ = std::make_shared<std::vector<tprogram>>();
-    block_->reserve(kBlockSize);
+  if (!block_ || block_->records.size() == kBlockSize) {
+    block_ = std::make_shared<Block>();
+    block_->records.reserve(kBlockSize);
   }
-  block_->emplace_back();
+  // Its address list takes its room from the block too.
+  block_->records.emplace_back(&block_->texts);
   // Shares the block's ownership; the vector never grows past its first
   // room, so the record does not move.
-  return ProgramPtr(block_, &block_->back());
+  return ProgramPtr(block_, &block_->records.back());
+}
+
+void RecordMaker::Fill(tprogram& record, const std::string* slots) {
+  FillRecord(
+      record, slots, [this](RecordText& text, std::string_view bytes) { Keep(text, bytes); },
+      [](RecordText& text, const RecordText& kept) { text.Refer(kept.data(), kept.size()); });
+}
+
+void RecordMaker::Keep(RecordText& text, std::string_view bytes) {
+  if (bytes.empty()) {
+    text.clear();
+    return;
+  }
+  char* kept = static_cast<char*>(block_->texts.allocate(bytes.size() + 1, 1));
+  std::memcpy(kept, bytes.data(), bytes.size());
+  kept[bytes.size()] = '\0';
+  text.Refer(kept, bytes.size());
 }
 
 ProgramPtr tprogram::Add(const std::string& name, const std::string& fullname,

@@ -9,8 +9,12 @@
 #pragma once
 
 #include <memory>
+#include <memory_resource>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "catalogue/record_text.h"
 
 namespace corvane {
 
@@ -20,12 +24,12 @@ using ProgramPtr = std::shared_ptr<tprogram>;
 struct tprogram {
   std::string name;                // identifier, upper case; stem of its description files
   std::string fullname;            // display name and sort key
-  std::string url;                 // address in use; urls[what_url]
-  std::vector<std::string> urls;   // every download address
-  std::string desc;                // one-line description
+  RecordText url;                  // address in use; urls[what_url]
+  std::pmr::vector<RecordText> urls;  // every download address
+  RecordText desc;                 // one-line description
   std::string Longdesc;            // whole text of its description file (see LongDescription)
   std::string author;
-  std::string web;
+  RecordText web;
   std::string license;
   std::string message;             // text shown at installation
   std::string fDelete;             // delete rule
@@ -36,7 +40,11 @@ struct tprogram {
   std::string backup;              // backup rule
   std::string sha256;              // SHA-256 of the package as the catalogue gives it (SHA256=)
   int signed_list = 0;             // 1 when it came from a list file whose signature verified
-  std::string description_file;    // its description file in "lang", not read into Longdesc yet
+  RecordText description_file;     // its description file in "lang", not read into Longdesc yet
+
+  tprogram() = default;
+  // A record whose address list takes its room from texts.
+  explicit tprogram(std::pmr::memory_resource* texts) : urls(texts) {}
 
   // 1 when this record's fullname sorts after other's (case-sensitive), else 0.
   int Compare(const tprogram& other) const;
@@ -59,6 +67,10 @@ struct tprogram {
   // Adds records in one pass: programList ends in the order that adding them
   // one by one with AddFromArray would give.
   static void AddAll(std::vector<ProgramPtr> records);
+  // As AddAll(records), given each record's fullname in names (same order):
+  // a caller that has them side by side spares the sort a visit to every
+  // record, all over memory.
+  static void AddAll(std::vector<ProgramPtr> records, const std::vector<std::string_view>& names);
   // Builds a record from the given fields (name turned to upper case),
   // inserts it at its sorted place and returns it.
   static ProgramPtr Add(const std::string& name, const std::string& fullname,
@@ -68,19 +80,27 @@ struct tprogram {
   static void Show();
 };
 
-// Makes records many at a time: a block of them is one allocation, released
-// when the last of its records is.  A large catalogue then costs no
-// allocation per record, and its records are released in the order they were
-// made rather than one by one in list order, all over memory.  A record kept
-// after its list is emptied keeps its block.
+// Makes records many at a time: a block of them is one allocation, and their
+// long texts and address lists share a few buffers of the block, all released
+// when the last of its records is.  A large catalogue then costs no allocation per record or
+// text, and its records are released in the order they were made rather than
+// one by one in list order, all over memory.  A record kept after its list is
+// emptied keeps its block.
 class RecordMaker {
  public:
   // A new empty record.
   ProgramPtr Make();
+  // Fills the record Make gave last as tprogram::Fill does, keeping its long
+  // texts in the block's buffers.
+  void Fill(tprogram& record, const std::string* slots);
+  // Sets a text of the record Make gave last to bytes, kept in the block's
+  // buffers.
+  void Keep(RecordText& text, std::string_view bytes);
 
  private:
+  struct Block;
   static constexpr std::size_t kBlockSize = 64;
-  std::shared_ptr<std::vector<tprogram>> block_;
+  std::shared_ptr<Block> block_;
 };
 
 extern std::vector<ProgramPtr> programList;

@@ -20,6 +20,7 @@ TEST(ProgramList, AddingKeepsTheOrderOfAStableSort) {
       {"B", "a", "A", "b", "", "Ab", "aB", "\xC3\xA9"},
       {"Tarnic tool", "Tarnic tool A", "Tarnic toolbox 0123456789b", "Tarnic toolbox 0123456789a",
        std::string("Tarnic tool\0", 12), "Tarnic tool\xC3\xA9", "Tarnic toolbox 0123456789"},
+      {"x1234567a", "x1234568", "x123456", "x1234567b", "x0234567", "y", "x1234567"},  // differ at each of 8 bytes
   };
   for (const auto& names : name_sets) {
     tprogram::ClearAll();

@@ -27,7 +27,7 @@ const tk::IconStripPtr& Icons() {
 
 std::string PackageFileName(const tprogram& record) {
   std::size_t slash = record.url.rfind('/');
-  return slash == std::string::npos ? record.url : record.url.substr(slash + 1);
+  return slash == std::string::npos ? record.url.str() : record.url.substr(slash + 1);
 }
 
 std::string PackageKind(const std::string& file_name) {
