@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -29,7 +30,9 @@ class RecordText {
   RecordText& operator=(std::string_view text);
   RecordText& operator=(const std::string& text) { return *this = std::string_view(text); }
   RecordText& operator=(const char* text) { return *this = std::string_view(text); }
-  ~RecordText() { Release(); }
+  ~RecordText() {
+    if (owned_) delete[] data_;
+  }
 
   std::string_view view() const { return {data_, size_}; }
   operator std::string_view() const { return view(); }
@@ -52,10 +55,14 @@ class RecordText {
   std::size_t find(char c, std::size_t from = 0) const { return view().find(c, from); }
   std::size_t rfind(std::string_view what, std::size_t from = npos) const { return view().rfind(what, from); }
   std::size_t rfind(char c, std::size_t from = npos) const { return view().rfind(c, from); }
+  std::size_t find_first_of(std::string_view set, std::size_t from = 0) const { return view().find_first_of(set, from); }
+  std::size_t find_first_not_of(std::string_view set, std::size_t from = 0) const {
+    return view().find_first_not_of(set, from);
+  }
   std::string substr(std::size_t pos, std::size_t n = npos) const { return std::string(view().substr(pos, n)); }
   int compare(std::string_view other) const { return view().compare(other); }
 
-  void clear() { *this = std::string_view(); }
+  void clear() { Release(); }
 
   friend bool operator==(const RecordText& a, std::string_view b) { return a.view() == b; }
   friend bool operator==(const RecordText& a, const RecordText& b) { return a.view() == b.view(); }
@@ -75,12 +82,19 @@ class RecordText {
   friend class RecordMaker;
 
   void Own(std::string_view text);
-  void Release();
+  void Release() {
+    if (owned_) delete[] data_;
+    data_ = "";
+    size_ = 0;
+    owned_ = false;
+  }
   // Makes this text a view of bytes kept elsewhere, followed by a NUL.
   void Refer(const char* kept, std::size_t size);
 
+  // Sixteen bytes in all: a record holds a dozen texts, and a large
+  // catalogue a hundred thousand records.
   const char* data_ = "";
-  std::size_t size_ = 0;
+  std::uint32_t size_ = 0;
   bool owned_ = false;
 };
 

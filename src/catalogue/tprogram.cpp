@@ -152,14 +152,14 @@ void FillRecord(tprogram& p, const std::string* slots, Keep keep, Same same) {
   keep(p.desc, slots[3]);
   p.Longdesc = slots[4];
   keep(p.web, slots[5]);
-  p.author = slots[6];
-  p.license = slots[7];
-  p.message = slots[8];
-  p.path = slots[9];
-  p.copy = slots[10];
-  p.backup = slots[11];
-  p.fDelete = slots[12];
-  p.sha256 = slots[13];
+  keep(p.author, slots[6]);
+  keep(p.license, slots[7]);
+  keep(p.message, slots[8]);
+  keep(p.path, slots[9]);
+  keep(p.copy, slots[10]);
+  keep(p.backup, slots[11]);
+  keep(p.fDelete, slots[12]);
+  keep(p.sha256, slots[13]);
 }
 
 }  // namespace

@@ -28,17 +28,17 @@ struct tprogram {
   std::pmr::vector<RecordText> urls;  // every download address
   RecordText desc;                 // one-line description
   std::string Longdesc;            // whole text of its description file (see LongDescription)
-  std::string author;
+  RecordText author;
   RecordText web;
-  std::string license;
-  std::string message;             // text shown at installation
-  std::string fDelete;             // delete rule
-  std::string path;                // destination rule
-  std::string copy;                // copy rule
+  RecordText license;
+  RecordText message;              // text shown at installation
+  RecordText fDelete;              // delete rule
+  RecordText path;                 // destination rule
+  RecordText copy;                 // copy rule
   int status = 0;                  // 1 when its row was ticked for download
   int what_url = 0;                // position of url in urls
-  std::string backup;              // backup rule
-  std::string sha256;              // SHA-256 of the package as the catalogue gives it (SHA256=)
+  RecordText backup;               // backup rule
+  RecordText sha256;               // SHA-256 of the package as the catalogue gives it (SHA256=)
   int signed_list = 0;             // 1 when it came from a list file whose signature verified
   RecordText description_file;     // its description file in "lang", not read into Longdesc yet
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -57,23 +59,40 @@ TEST(ProgramList, AddingKeepsTheOrderOfAStableSort) {
 }
 
 // Records made together share their storage: one kept after the list is
-// emptied, and the records made after it, stay whole.
+// emptied, the records made after it, and copies of a record or of one of its
+// texts taken before its block goes, stay whole.  Texts kept in a block are
+// ended by a NUL like any other.
 TEST(ProgramList, MadeRecordsOutliveTheList) {
-  RecordMaker maker;
+  std::optional<RecordMaker> maker(std::in_place);
   std::vector<ProgramPtr> made;
   std::vector<std::string> slots(tprogram::kSlotCount);
-  slots[2] = "a|b";
+  slots[2] = "http://a.example/x.zip||b";
   for (int i = 0; i < 150; ++i) {
     slots[1] = "record " + std::to_string(i);
-    made.push_back(maker.Make());
-    tprogram::Fill(*made.back(), slots.data());
+    slots[3] = "description " + std::to_string(i) + std::string(i, '.');
+    made.push_back(maker->Make());
+    maker->Fill(*made.back(), slots.data());
   }
   ProgramPtr kept = made[100];
+  const tprogram copy = *made[20];
+  RecordText desc = made[30]->desc;
   made.clear();
-  ProgramPtr later = maker.Make();
+  ProgramPtr later = maker->Make();
   EXPECT_EQ(kept->fullname, "record 100");
-  EXPECT_EQ(kept->url, "a");
+  EXPECT_EQ(kept->url, "http://a.example/x.zip");
+  EXPECT_EQ(std::vector<std::string>(kept->urls.begin(), kept->urls.end()),
+            (std::vector<std::string>{"http://a.example/x.zip", "", "b"}));
+  EXPECT_EQ(std::strlen(kept->desc.c_str()), kept->desc.size());
   EXPECT_EQ(later->fullname, "");
+  kept.reset();
+  later.reset();
+  maker.reset();
+  EXPECT_EQ(copy.desc, "description 20" + std::string(20, '.'));
+  EXPECT_EQ(copy.urls.back(), "b");
+  EXPECT_EQ(desc, "description 30" + std::string(30, '.'));
+  desc = desc.view().substr(12);  // a part of itself
+  EXPECT_EQ(desc, "30" + std::string(30, '.'));
+  EXPECT_EQ(desc.c_str()[desc.size()], '\0');
 }
 
 }  // namespace
