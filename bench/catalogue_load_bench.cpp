@@ -1,7 +1,7 @@
 // Times the catalogue reader on large list files: writes catalogues of 1,000,
 // 10,000 and 100,000 records (description files for half of them, message files
-// for a tenth, names in shuffled order) and runs LoadProgramList five times on
-// each, printing the median.  The activity log is written as in the program;
+// for a tenth, names in shuffled order) and runs LoadProgramList nine times on
+// each, the sizes taking turns, printing the median.  The activity log is written as in the program;
 // its echo to the standard output is discarded while timing.
 //
 // Usage: corvane-bench-catalogue [work folder]   (default: a folder
@@ -14,6 +14,7 @@
 #include <iostream>
 #include <random>
 #include <sstream>
+#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@
 #include "catalogue/program_list_reader.h"
 #include "catalogue/tprogram.h"
 #include "log/activity_log.h"
+#include "process_usage.h"
 #include "runtime/file_system.h"
 #include "runtime/text.h"
 #include "settings/config.h"
@@ -29,7 +31,8 @@ namespace {
 
 using corvane::runtime::Fs;
 
-constexpr int kRuns = 5;
+// Short loads on a shared machine: more runs than elsewhere steady the medians.
+constexpr int kRuns = 9;
 
 char Hex(int v) { return "0123456789abcdef"[v & 15]; }
 
@@ -86,31 +89,36 @@ bool WriteCatalogue(int n) {
   return WriteNew("data/" + corvane::ListFileName(), corvane::runtime::WriteLines(lines));
 }
 
-// Processor time (user + system) of the last MedianMs, for a loaded machine
-// where wall times say more about the other work than about the load.
-double last_processor_ms = 0;
-
-double MedianMs(int expected_records) {
-  std::vector<double> times;
-  std::vector<double> processor;
-  for (int run = 0; run < kRuns; ++run) {
-    const std::clock_t cpu_start = std::clock();
-    auto start = std::chrono::steady_clock::now();
-    corvane::LoadProgramList();
-    auto stop = std::chrono::steady_clock::now();
-    processor.push_back(1000.0 * static_cast<double>(std::clock() - cpu_start) / CLOCKS_PER_SEC);
-    times.push_back(std::chrono::duration<double, std::milli>(stop - start).count());
-    if (static_cast<int>(corvane::programList.size()) != expected_records) {
-      std::cerr << "error: loaded " << corvane::programList.size() << " records, expected "
-                << expected_records << "\n";
-      return -1;
-    }
-  }
-  std::sort(processor.begin(), processor.end());
-  last_processor_ms = processor[processor.size() / 2];
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
+// One timed LoadProgramList after an untimed one, so that the timed load,
+// like every reload, first releases a list of its own size.  Wall and
+// processor time (user + system: on a loaded machine wall times say more
+// about the other work than about the load) in milliseconds; false when the
+// load did not give the expected number of records.
+bool TimeOneLoad(int expected_records, double* wall_ms, double* processor_ms) {
+  corvane::LoadProgramList();
+  const std::clock_t cpu_start = std::clock();
+  const auto start = std::chrono::steady_clock::now();
+  corvane::LoadProgramList();
+  const auto stop = std::chrono::steady_clock::now();
+  *processor_ms = 1000.0 * static_cast<double>(std::clock() - cpu_start) / CLOCKS_PER_SEC;
+  *wall_ms = std::chrono::duration<double, std::milli>(stop - start).count();
+  if (static_cast<int>(corvane::programList.size()) == expected_records) return true;
+  std::cerr << "error: loaded " << corvane::programList.size() << " records, expected " << expected_records << "\n";
+  return false;
 }
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+// Takes the log's echo and keeps nothing: the program echoes to a terminal,
+// not into a text that grows with every line.
+class DiscardingBuffer : public std::streambuf {
+ protected:
+  int overflow(int c) override { return traits_type::not_eof(c); }
+  std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
+};
 
 }  // namespace
 
@@ -124,10 +132,12 @@ int main(int argc, char** argv) {
   corvane::LANGUAGE = "ENGLISH";
   std::ostringstream report;
   std::streambuf* real_out = std::cout.rdbuf();
-  std::ostringstream discarded;
+  DiscardingBuffer discarded;
 
-  for (int n : {1000, 10000, 100000}) {
-    const std::string folder = work + "/n" + std::to_string(n);
+  const int sizes[] = {1000, 10000, 100000};
+  auto folder_of = [&work](int n) { return work + "/n" + std::to_string(n); };
+  for (int n : sizes) {
+    const std::string folder = folder_of(n);
     Fs().DeleteFolder(folder);
     if (!Fs().CreateFolderWithParents(folder + "/lang") || !Fs().CreateFolder(folder + "/data") ||
         !Fs().ChangeFolder(folder) || !WriteCatalogue(n)) {
@@ -135,25 +145,42 @@ int main(int argc, char** argv) {
       status = 1;
       break;
     }
-    corvane::OpenLog(folder + "/bench_log.txt");
-    std::cout.rdbuf(discarded.rdbuf());
-    double with_log = MedianMs(n);
-    const double with_log_processor = last_processor_ms;
-    corvane::DisableLog();
-    double without_log = MedianMs(n);
-    std::cout.rdbuf(real_out);
-    discarded.str("");
-    corvane::ResetLog();
     Fs().ChangeFolder(start);
-    if (with_log < 0 || without_log < 0) {
-      status = 1;
-      break;
+  }
+  corvane::bench::FlushWrittenFiles();
+
+  // The sizes take turns within each run, so that a slower spell of the
+  // machine weighs on all of them rather than on one.
+  struct Times {
+    std::vector<double> with_log, processor, without_log;
+  } times[std::size(sizes)];
+  for (int run = 0; run < kRuns && status == 0; ++run) {
+    for (std::size_t i = 0; i < std::size(sizes) && status == 0; ++i) {
+      const int n = sizes[i];
+      double wall = 0, processor = 0, wall_without = 0, unused = 0;
+      Fs().ChangeFolder(folder_of(n));
+      corvane::OpenLog(folder_of(n) + "/bench_log.txt");
+      std::cout.rdbuf(&discarded);
+      bool ok = TimeOneLoad(n, &wall, &processor);
+      corvane::DisableLog();
+      ok = ok && TimeOneLoad(n, &wall_without, &unused);
+      std::cout.rdbuf(real_out);
+      corvane::ResetLog();
+      Fs().ChangeFolder(start);
+      if (!ok) status = 1;
+      times[i].with_log.push_back(wall);
+      times[i].processor.push_back(processor);
+      times[i].without_log.push_back(wall_without);
     }
+  }
+  corvane::tprogram::ClearAll();
+  for (std::size_t i = 0; i < std::size(sizes) && status == 0; ++i) {
     char line[240];
     std::snprintf(line, sizeof line,
                   "catalogue load: %6d records: median %9.2f ms with the log, %9.2f ms without "
                   "(%d runs); processor %9.2f ms with the log\n",
-                  n, with_log, without_log, kRuns, with_log_processor);
+                  sizes[i], Median(times[i].with_log), Median(times[i].without_log), kRuns,
+                  Median(times[i].processor));
     report << line;
   }
   std::cout.rdbuf(real_out);

@@ -1,6 +1,7 @@
 #include "process_usage.h"
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -67,5 +68,7 @@ double OwnCpuMs() { return CpuMs(RUSAGE_SELF); }
 double ChildrenCpuMs() { return CpuMs(RUSAGE_CHILDREN); }
 
 double ThreadCpuMs() { return CpuMs(RUSAGE_THREAD); }
+
+void FlushWrittenFiles() { ::sync(); }
 
 }  // namespace corvane::bench

@@ -23,6 +23,11 @@ long long PeakResidentKib();
 // does not allow it (the peak then covers the whole life of the process).
 bool ResetPeakResident();
 
+// Has the kernel write out every file written so far (sync): a measurement
+// then does not share the machine with the flushing of what an earlier step,
+// or an earlier benchmark, wrote.
+void FlushWrittenFiles();
+
 // User plus system time in milliseconds, of this process and of all its
 // child processes that have ended and been collected.
 double OwnCpuMs();
