@@ -160,36 +160,30 @@ int Run(const BenchOptions& options) {
   const std::string ca_file = options.Text("ca-file");
   if (!ca_file.empty()) runtime::SetEnv("CORVANE_CA_FILE", ca_file);
   const std::string scheme = IsHttpsUrl(files->server) ? "HTTPS " : "";
-  const std::string& work = files->work;
-  const std::string& source = files->source;
-  const std::string& url = files->url;
-  const std::string& curl_target = files->curl_target;
-  const std::string& corvane_target = files->corvane_target;
-  const long long total = files->total;
-  const int runs = files->runs;
-  const std::string expected = trust::Sha256OfFile(source);
+  const DownloadBenchFiles& f = *files;
+  const std::string expected = trust::Sha256OfFile(f.source);
 
-  tk::HeadlessBackend& ui = StartDownloadPage(work);
+  tk::HeadlessBackend& ui = StartDownloadPage(f.work);
 
   int status = 0;
   // One unmeasured transfer brings the file into the page cache for both.
-  if (CurlRun(curl, url, curl_target, ca_file).ms < 0) status = 1;
+  if (CurlRun(curl, f.url, f.curl_target, ca_file).ms < 0) status = 1;
   std::vector<double> curl_ms, corvane_ms, curl_cpu, corvane_cpu, gaps, gap_cpus, peaks;
   std::vector<double> hashed_curl_ms, hashed_ms, hashed_peaks;
   bool all_ok = status == 0, every_chunk = true;
   std::int64_t calls = 0, pumps = 0;
-  for (int i = 0; i < runs && all_ok; ++i) {
+  for (int i = 0; i < f.runs && all_ok; ++i) {
     CurlFigures reference;
     CorvaneRun mine;
     // Alternate who goes first, so neither always meets a busier machine.
-    if (i % 2 == 0) reference = CurlRun(curl, url, curl_target, ca_file);
-    mine = RunCorvane(ui, url, corvane_target, total);
-    if (i % 2 == 1) reference = CurlRun(curl, url, curl_target, ca_file);
+    if (i % 2 == 0) reference = CurlRun(curl, f.url, f.curl_target, ca_file);
+    mine = RunCorvane(ui, f.url, f.corvane_target, f.total);
+    if (i % 2 == 1) reference = CurlRun(curl, f.url, f.curl_target, ca_file);
     CurlFigures hashed_reference;
     CorvaneRun hashed;
-    if (i % 2 == 1) hashed_reference = CurlAndHashRun(curl, sha256sum, url, curl_target, expected, ca_file);
-    hashed = RunCorvane(ui, url, corvane_target, total, expected);
-    if (i % 2 == 0) hashed_reference = CurlAndHashRun(curl, sha256sum, url, curl_target, expected, ca_file);
+    if (i % 2 == 1) hashed_reference = CurlAndHashRun(curl, sha256sum, f.url, f.curl_target, expected, ca_file);
+    hashed = RunCorvane(ui, f.url, f.corvane_target, f.total, expected);
+    if (i % 2 == 0) hashed_reference = CurlAndHashRun(curl, sha256sum, f.url, f.curl_target, expected, ca_file);
     if (reference.ms < 0 || !mine.ok || hashed_reference.ms < 0 || !hashed.ok) {
       all_ok = false;
       break;
@@ -200,7 +194,7 @@ int Run(const BenchOptions& options) {
     std::printf("download run %d with SHA-256: Corvane %s (peak +%s), curl + sha256sum %s\n", i + 1,
                 FormatMs(hashed.ms).c_str(), FormatKib(hashed.peak_above_kib).c_str(),
                 FormatMs(hashed_reference.ms).c_str());
-    if (i == 0 && (!SameFile(corvane_target, source) || !SameFile(curl_target, source))) {
+    if (i == 0 && (!SameFile(f.corvane_target, f.source) || !SameFile(f.curl_target, f.source))) {
       std::cerr << "error: a downloaded file differs from the served one\n";
       all_ok = false;
       break;
@@ -233,9 +227,9 @@ int Run(const BenchOptions& options) {
   double worst_gap = 0, worst_peak = 0;
   for (double g : gaps) worst_gap = std::max(worst_gap, g);
   for (double p : peaks) worst_peak = std::max(worst_peak, p);
-  const std::string size = std::to_string(total >> 20) + " MiB";
+  const std::string size = std::to_string(f.total >> 20) + " MiB";
   std::printf("download: %s in %d-byte chunks: median Corvane %s, curl %s, ratio %s (%d runs)\n", size.c_str(),
-              kChunk, FormatMs(mine).c_str(), FormatMs(reference).c_str(), FormatRatio(ratio).c_str(), runs);
+              kChunk, FormatMs(mine).c_str(), FormatMs(reference).c_str(), FormatRatio(ratio).c_str(), f.runs);
   std::printf("%s\n", TableLine({scheme + "Download " + size + ", 128-byte chunks with progress (time)", FormatMs(mine),
                                  "curl " + FormatMs(reference), FormatRatio(ratio), "<= 1.25", ratio <= 1.25})
                           .c_str());

@@ -96,35 +96,29 @@ int Run(const BenchOptions& options) {
       kFileName, 20261209, &exit_code);
   if (!files) return exit_code;
   const int cuts = static_cast<int>(options.Number("cuts", 10));
-  const std::string& server = files->server;
-  const std::string& work = files->work;
-  const std::string& source = files->source;
-  const std::string& url = files->url;
-  const std::string& curl_target = files->curl_target;
-  const std::string& corvane_target = files->corvane_target;
-  const long long total = files->total;
-  const int runs = files->runs;
+  const DownloadBenchFiles& f = *files;
 
-  StartDownloadPage(work);
+  StartDownloadPage(f.work);
 
   bool all_ok = true;
   // One unmeasured transfer brings the file into the page cache for both.
-  all_ok = RunCurl(curl, url, curl_target, cuts + 2).ms >= 0;
-  SentBytes(curl, server);
+  all_ok = RunCurl(curl, f.url, f.curl_target, cuts + 2).ms >= 0;
+  SentBytes(curl, f.server);
   std::vector<double> curl_ms, corvane_ms, curl_bytes, corvane_bytes;
-  for (int i = 0; i < runs && all_ok; ++i) {
+  for (int i = 0; i < f.runs && all_ok; ++i) {
     Figures reference, mine;
     if (i % 2 == 0) {
-      reference = RunCurl(curl, url, curl_target, cuts + 2);
-      reference.bytes = SentBytes(curl, server);
+      reference = RunCurl(curl, f.url, f.curl_target, cuts + 2);
+      reference.bytes = SentBytes(curl, f.server);
     }
-    mine = RunCorvane(url, corvane_target, cuts + 2);
-    mine.bytes = SentBytes(curl, server);
+    mine = RunCorvane(f.url, f.corvane_target, cuts + 2);
+    mine.bytes = SentBytes(curl, f.server);
     if (i % 2 == 1) {
-      reference = RunCurl(curl, url, curl_target, cuts + 2);
-      reference.bytes = SentBytes(curl, server);
+      reference = RunCurl(curl, f.url, f.curl_target, cuts + 2);
+      reference.bytes = SentBytes(curl, f.server);
     }
-    if (reference.ms < 0 || mine.ms < 0 || !SameFile(corvane_target, source) || !SameFile(curl_target, source)) {
+    if (reference.ms < 0 || mine.ms < 0 || !SameFile(f.corvane_target, f.source) ||
+        !SameFile(f.curl_target, f.source)) {
       std::cerr << "error: a resumed download failed or differs from the served file\n";
       all_ok = false;
       break;
@@ -144,9 +138,9 @@ int Run(const BenchOptions& options) {
   const double mine = Median(corvane_ms), reference = Median(curl_ms);
   const double ratio = mine / reference;
   const double bytes = Median(corvane_bytes), curl_sent = Median(curl_bytes);
-  const double share = bytes / static_cast<double>(total);
+  const double share = bytes / static_cast<double>(f.total);
   const std::string what =
-      "Download " + std::to_string(total >> 20) + " MiB cut " + std::to_string(cuts) + " times, resumed";
+      "Download " + std::to_string(f.total >> 20) + " MiB cut " + std::to_string(cuts) + " times, resumed";
   std::printf("%s\n", TableLine({what + " (time)", FormatMs(mine), "curl -C - " + FormatMs(reference),
                                  FormatRatio(ratio), "<= 1.25", ratio <= 1.25})
                           .c_str());
