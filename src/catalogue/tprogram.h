@@ -82,10 +82,9 @@ struct tprogram {
 
 // Makes records many at a time: a block of them is one allocation, and their
 // long texts and address lists share a few buffers of the block, all released
-// when the last of its records is.  A large catalogue then costs no allocation per record or
-// text, and its records are released in the order they were made rather than
-// one by one in list order, all over memory.  A record kept after its list is
-// emptied keeps its block.
+// when the last of its records is.  A large catalogue then costs a few
+// allocations per block rather than several per record.  A record kept after
+// its list is emptied keeps its block.
 class RecordMaker {
  public:
   // A new empty record.
