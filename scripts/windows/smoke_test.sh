@@ -102,11 +102,17 @@ echo "wine smoke: saved $SHOT"
 python3 "$ROOT/scripts/wm_close.py" "$WID" || fail "could not send the close request"
 
 # The close question is a box captioned like the main window: answer it with
-# its default button.  wine can be slow to map it right after a long test run.
+# its default button.  wine can be slow to map it right after a long test run,
+# and once in a while the first request is lost there: a user would ask again,
+# and so does this after 15 s (while the question is up, the window takes none).
 DIALOG=""
-for _ in $(seq 300); do
+for attempt in $(seq 600); do
   for w in $(find_windows); do [ "$w" != "$WID" ] && DIALOG="$w"; done
   [ -n "$DIALOG" ] && break
+  if [ "$attempt" = 150 ]; then
+    echo "wine smoke: no close question after 15 s; asking again"
+    python3 "$ROOT/scripts/wm_close.py" "$WID" || true
+  fi
   sleep 0.1
 done
 [ -n "$DIALOG" ] || fail "no close question appeared"
