@@ -43,6 +43,9 @@ class FilesReadAhead {
   enum class State : char { kPending, kAsked, kSkipped, kTaken };
 
   void Run(const std::function<std::vector<std::string>()>& list);
+  // Path i is asked for (state kAsked) or was read by the caller (kTaken);
+  // the unasked ones listed before it are dropped.  Holds mutex_.
+  void MarkAsked(std::size_t i, State state);
 
   FileSystem& fs_;
   std::mutex mutex_;
@@ -52,6 +55,7 @@ class FilesReadAhead {
   std::unordered_map<std::string, std::size_t> index_;
   std::vector<std::optional<std::string>> results_;
   std::vector<State> states_;
+  std::vector<std::string> asked_before_list_;  // read by the caller, not to be read again
   std::size_t done_ = 0;         // the helper is past paths_[0, done_)
   std::size_t next_wanted_ = 0;  // one past the furthest path asked for
   bool stop_ = false;

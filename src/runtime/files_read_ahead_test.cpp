@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <map>
 #include <mutex>
 #include <string>
@@ -42,23 +43,38 @@ class CountingFs : public FileSystemWrapper {
 };
 
 // Whatever order the caller asks in (list order, skipping and coming back,
-// again, a path not listed, a folder, a missing file), each answer is what
-// ReadFile gives, and no file is read more than twice.
+// again, a path not listed, a folder, a missing file), and whether it asks
+// before the list is made or after, each answer is what ReadFile gives, and
+// no file is read more than twice.
 TEST(FilesReadAheadTest, AnswersAsReadFileWhateverTheOrder) {
   testing::TempDir dir;
   for (const char* name : {"a", "b", "c", "d", "e"}) dir.Write(name, std::string("text of ") + name);
   dir.Write("folder/x", "");
-  const std::vector<std::vector<std::string>> orders = {
-      {"a", "b", "c", "d", "e"}, {"c", "a", "e", "b"}, {"a", "a", "none", "folder", "gone", "e"}, {}};
-  for (const auto& asks : orders) {
+  struct Case {
+    std::vector<std::string> asks;
+    std::size_t asks_before_list;
+  };
+  const std::vector<Case> cases = {{{"a", "b", "c", "d", "e"}, 0},
+                                   {{"c", "a", "e", "b"}, 0},
+                                   {{"a", "a", "none", "folder", "gone", "e"}, 0},
+                                   {{}, 0},
+                                   {{"a", "a", "c", "d", "e"}, 2},
+                                   {{"c", "a", "b", "e"}, 2}};
+  for (const Case& c : cases) {
     CountingFs fs;
+    std::promise<void> may_list;
+    std::shared_future<void> listing = may_list.get_future().share();
     {
-      FilesReadAhead ahead(fs, [&] {
+      FilesReadAhead ahead(fs, [&dir, listing] {
+        listing.wait();
         std::vector<std::string> list;
         for (const char* name : {"a", "b", "c", "a", "d", "e", "folder", "gone"}) list.push_back(dir / name);
         return list;
       });
-      for (const std::string& name : asks) EXPECT_EQ(ahead.Read(dir / name), Fs().ReadFile(dir / name)) << name;
+      for (std::size_t i = 0; i <= c.asks.size(); ++i) {
+        if (i == c.asks_before_list) may_list.set_value();
+        if (i < c.asks.size()) EXPECT_EQ(ahead.Read(dir / c.asks[i]), Fs().ReadFile(dir / c.asks[i])) << c.asks[i];
+      }
     }
     for (const char* name : {"a", "b", "c", "d", "e"}) EXPECT_LE(fs.Reads(dir / name), 2) << name;
   }
