@@ -3,7 +3,9 @@
 #
 # start_xvfb LOG_FILE: starts Xvfb on a display it picks itself (no race with
 # other servers starting at the same moment), waits until it answers, exports
-# DISPLAY and sets XVFB_PID.  Returns 1, with nothing left running, when no
+# DISPLAY and sets XVFB_PID.  -noreset: otherwise the server resets when the
+# check's client leaves, and a program connecting during that reset is turned
+# away ("Can't open display").  Returns 1, with nothing left running, when no
 # server could be started.
 start_xvfb() {
   local log="$1" numbers n=""

@@ -27,23 +27,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Xvfb picks a free display itself and writes its number to fd 3.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
-XVFB_PID=$!
-started=""
-for _ in $(seq 1 100); do
-  kill -0 "$XVFB_PID" 2>/dev/null || break
-  if [ -s "$WORK/display" ]; then
-    export DISPLAY=":$(head -n 1 "$WORK/display")"
-    if xdotool getdisplaygeometry >/dev/null 2>&1; then started=1; break; fi
-  fi
-  sleep 0.1
-done
-if [ -z "$started" ]; then
-  kill "$XVFB_PID" 2>/dev/null
-  XVFB_PID=""
-  skip "Xvfb could not start: $(tail -n 3 "$WORK/xvfb.log" | tr '\n' ' ')"
-fi
+. "$SOURCE/scripts/xvfb.bash"
+start_xvfb "$WORK/xvfb.log" || skip "Xvfb could not start: $(tail -n 3 "$WORK/xvfb.log" | tr '\n' ' ')"
 
 "$DEMO" --no-confirm >"$WORK/demo.log" 2>&1 &
 DEMO_PID=$!
