@@ -1,8 +1,9 @@
 // Times the catalogue reader on large list files: writes catalogues of 1,000,
 // 10,000 and 100,000 records (description files for half of them, message files
 // for a tenth, names in shuffled order) and runs LoadProgramList nine times on
-// each, the sizes taking turns, printing the median.  The activity log is written as in the program;
-// its echo to the standard output is discarded while timing.
+// each, the sizes taking turns, printing the median.  The activity log is
+// written as in the program; its echo to the standard output is discarded
+// while timing.
 //
 // Usage: corvane-bench-catalogue [work folder]   (default: a folder
 // "corvane-bench-catalogue.tmp" in the current folder, removed afterwards)
